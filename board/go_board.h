@@ -1,0 +1,165 @@
+// GoBoard: the one game object. Every field of the game's state is declared here, in order, so
+// the whole state can be read in one place; members are defined in the folder of their subsystem.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/platform.h"
+
+// Colour of a point: Black 1, White -1, Empty 0; Edge 9 stands in the edge ring only while
+// liberties are counted. The other side of a colour is its negation.
+using Colour = int;
+constexpr Colour black = 1;
+constexpr Colour white = -1;
+constexpr Colour empty = 0;
+constexpr Colour edge = 9;
+
+// A point of the board, 1-based, column first.
+struct BoardPoint {
+  int column;
+  int row;
+};
+
+// Stands for a pass: a move played elsewhere on the board.
+constexpr BoardPoint PassPoint{20, 20};
+
+// One coordinate n as the character 64 + n ("A" is 1, "S" 19, "T" 20).
+using PointLetter = char;
+
+// Size of the board arrays: 19 points and the edge ring on each side.
+constexpr int boardArraySize = 21;
+constexpr int historyCapacity = 1024;
+constexpr int maxTreeNodes = 501;
+constexpr int setupTextCapacity = 768;
+constexpr int treeTextCapacity = 8192;
+
+// The moves since the last reset as PointLetter pairs ("TT" a pass), zero-terminated.
+using MoveHistory = char[historyCapacity];
+
+using Flag = std::uint8_t;
+
+class GoBoard {
+ public:
+  // Reads the screen size, fits the default layout and creates the palette.
+  GoBoard();
+  // Deletes the palette.
+  virtual ~GoBoard();
+  GoBoard(const GoBoard&) = delete;
+  GoBoard& operator=(const GoBoard&) = delete;
+  static void* operator new(std::size_t) = delete;
+  static void* operator new[](std::size_t) = delete;
+
+  // ---- helpers ----
+
+  // The character's code as a signed 8-bit value, minus 64.
+  static int letterToNumber(char letter);
+  // n + 64, kept to 8 bits.
+  static char numberToLetter(int number);
+  // True when the point lies on the shown board.
+  bool onShownBoard(int column, int row) const;
+  // True for the PassPoint (20, 20).
+  static bool isPass(int column, int row);
+  // The colour a cell value stands for: its remainder by 2 with its sign (so Edge reads as Black).
+  static Colour cellColour(int value);
+  // Replaces a pass by the first empty point of the bottom-right 3 x 3 block of the shown board;
+  // leaves it when none is empty.
+  void passSubstitute(int& column, int& row) const;
+
+  // ---- layout and coordinate mapping ----
+
+  // Sizes the cell for the problem region, then fits.
+  void sizeBoardForProblem();
+  // Sets the counts of shown columns and rows; may enlarge the cell.
+  void fitBoardToView();
+  // Pixel of a column's or row's centre line; defined for any integer.
+  int columnToX(int column) const;
+  int rowToY(int row) const;
+  // The shown column or row under a pixel, or 0.
+  int xToColumn(int x) const;
+  int yToRow(int y) const;
+  // True, with the point, when the pixel lies within the point's target square.
+  bool pointAtPixel(int x, int y, BoardPoint& point) const;
+
+  // ---- rendering ----
+
+  // The board rectangle and, in free play, the corner mark.
+  void drawBoardBackground(platform::Surface surface) const;
+  // Cell square, grid cross and star point of a point.
+  void drawEmptyPoint(platform::Surface surface, int column, int row) const;
+  void drawStarPoint(platform::Surface surface, int column, int row) const;
+  // The empty point, then the stone the cell holds, if any.
+  void drawStone(platform::Surface surface, int column, int row) const;
+  // The point as its cell says.
+  void drawPoint(platform::Surface surface, int column, int row) const;
+  // The red dot of the last move, on the shown board only.
+  void drawLastMoveDot(platform::Surface surface, int column, int row) const;
+  // A green hint mark, on an empty point of the shown board only.
+  void drawHintMark(platform::Surface surface, int column, int row) const;
+  // The square marker around markedPoint.
+  void drawMarker(platform::Surface surface) const;
+  // Redraws the point under the marker at once; markedPoint stays.
+  void eraseMarker() const;
+  // The whole view.
+  void paintBoard(platform::Surface surface) const;
+  // The paint cycle of mainWindow.
+  void onPaint() const;
+
+  // ---- state, in declaration order ----
+
+  int screenWidth;
+  int clientWidth;
+  int viewHeight;
+  int boardAreaHeight;
+  int originX, originY;
+  int freePlay;
+  int stoneRadius;
+  int cellSize;
+  int columnsShown, rowsShown;
+  BoardPoint lastMove;
+  Colour sideToMove;
+  int moveNumber;
+  BoardPoint markedPoint;
+  int groupLabel[boardArraySize][boardArraySize];
+  int cells[boardArraySize][boardArraySize];
+  int lastCaptureCount;
+  MoveHistory history;
+  int setupLength;
+  char* setupPointer;
+  int problemWidth, problemHeight;
+  int nodeCount;
+  int nodeOffset[maxTreeNodes];
+  int nodeDepth[maxTreeNodes];
+  int nodeLength[maxTreeNodes];
+  Flag nodeVisited[maxTreeNodes - 1];
+  int currentNode, currentDepth;
+  int branchNode, branchChild;
+  Flag offTree;
+  char setupText[setupTextCapacity];
+  char treeText[treeTextCapacity];
+  Flag solved, failed, variationPending;
+  platform::Brush blackBrush;
+  platform::Brush whiteBrush;
+  platform::Brush redBrush;
+  platform::Brush greenBrush;
+  platform::Brush blueBrush;
+  platform::Brush yellowBrush;
+  platform::Pen redPen;
+  platform::Pen blackPen;
+  platform::Pen magentaPen;
+  Flag soundOn;
+  Flag problemLoaded;
+  int problemNumber;
+  int problemCount;
+  platform::Window mainWindow;
+  const char16_t* successText;
+  const char16_t* failureText;
+  const char16_t* goodText;
+
+ private:
+  void createPalette();
+  void deletePalette();
+};
+
+// The program's one game object, built before main and destroyed at exit.
+extern GoBoard goBoard;

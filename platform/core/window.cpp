@@ -1,0 +1,482 @@
+// The main window, the message queue, painting and the top bar, for every host.
+#include <cstdint>
+#include <vector>
+
+#include "platform/core/framebuffer.h"
+#include "platform/core/surface.h"
+#include "platform/core/system.h"
+#include "platform/host.h"
+#include "platform/platform.h"
+
+namespace platform {
+
+struct WindowObject {
+  char16_t className[64];
+  char16_t title[64];
+  WindowProcedure procedure;
+  Rect rect;  // device coordinates
+  bool alive;
+  bool visible;
+  ClipRegion invalid;  // device coordinates
+  bool eraseInvalid;
+};
+
+namespace {
+
+constexpr Rgb topBarColour = rgb(16, 56, 140);
+constexpr Rgb topBarTextColour = rgb(255, 255, 255);
+constexpr Rgb windowBackground = rgb(255, 255, 255);
+
+struct ClassRecord {
+  char16_t name[64];
+  WindowProcedure procedure;
+  int iconId;
+  bool used;
+};
+
+bool started = false;
+std::vector<std::uint32_t> pixelStore;
+int screenW = 0, screenH = 0;
+
+ClassRecord windowClass{};
+WindowObject mainWindow{};
+
+constexpr int queueSize = 256;
+Message queue[queueSize];
+int queueHead = 0, queueCount = 0;
+bool quitPending = false;
+int quitCode = 0;
+
+// Where the current stylus stroke started, so that its moves and lift go to the same place.
+enum class StrokeTarget { none, client, okButton, topBar };
+StrokeTarget stroke = StrokeTarget::none;
+
+Cursor currentCursor = Cursor::arrow;
+bool cursorVisible = true;
+
+constexpr int surfacePoolSize = 4;
+SurfaceObject surfaces[surfacePoolSize];
+
+void copyText(char16_t* to, int capacity, const char16_t* from) {
+  int i = 0;
+  if (from != nullptr)
+    for (; i + 1 < capacity && from[i] != 0; ++i) to[i] = from[i];
+  to[i] = 0;
+}
+
+bool sameText(const char16_t* a, const char16_t* b) {
+  for (;; ++a, ++b) {
+    if (*a != *b) return false;
+    if (*a == 0) return true;
+  }
+}
+
+bool isMain(Window window) {
+  return window == &mainWindow && mainWindow.alive;
+}
+
+Rect screenRect() {
+  return Rect{0, 0, screenW, screenH};
+}
+
+// The window's client area on the device, below the top bar.
+Rect clientDeviceRect(const WindowObject& w) {
+  Rect r = intersectRect(w.rect, screenRect());
+  if (r.top < topBarHeight) r.top = topBarHeight;
+  if (rectEmpty(r)) return Rect{0, 0, 0, 0};
+  return r;
+}
+
+SurfaceObject* acquireSurface(int originX, int originY) {
+  if (!started) return nullptr;
+  for (SurfaceObject& s : surfaces) {
+    if (!s.inUse) {
+      s.reset(pixelStore.data(), screenW, screenH, originX, originY);
+      return &s;
+    }
+  }
+  return nullptr;
+}
+
+void presentAndRelease(SurfaceObject* surface) {
+  if (surface == nullptr) return;
+  if (!rectEmpty(surface->touched))
+    host::present(pixelStore.data(), screenW, screenH, surface->touched);
+  surface->inUse = false;
+}
+
+void drawTopBar() {
+  SurfaceObject* s = acquireSurface(0, 0);
+  if (s == nullptr) return;
+  s->clip.add(Rect{0, 0, screenW, topBarHeight});
+  s->fill(0, 0, screenW, topBarHeight, topBarColour);
+  setTextColour(s, topBarTextColour);
+  setBackgroundOpaque(s, false);
+  if (mainWindow.alive)
+    drawText(s, mainWindow.title, -1, Rect{6, 0, screenW - topBarHeight - 2, topBarHeight},
+             text::left | text::vcenter | text::singleLine);
+  // The "ok" button: a framed caption in the right-most square of the bar.
+  PenObject frame{topBarTextColour, true};
+  Pen old = selectPen(s, &frame);
+  const int l = screenW - topBarHeight + 2, t = 4, r = screenW - 3, b = topBarHeight - 5;
+  const Point box[] = {{l, t}, {r, t}, {r, b}, {l, b}, {l, t}};
+  polyline(s, box, 5);
+  selectPen(s, old);
+  drawText(s, u"ok", -1, Rect{screenW - topBarHeight, 0, screenW, topBarHeight},
+           text::center | text::vcenter | text::singleLine);
+  presentAndRelease(s);
+}
+
+void post(const Message& m) {
+  if (queueCount == queueSize) return;  // a full queue drops the newest, like a busy device
+  queue[(queueHead + queueCount) % queueSize] = m;
+  ++queueCount;
+}
+
+void postPointer(unsigned id, int deviceX, int deviceY) {
+  if (!mainWindow.alive) return;
+  Rect client = clientDeviceRect(mainWindow);
+  if (rectEmpty(client)) return;
+  // The pen never reports a position outside the window it was put down in.
+  int x = deviceX < client.left ? client.left : deviceX;
+  int y = deviceY < client.top ? client.top : deviceY;
+  if (x >= client.right) x = client.right - 1;
+  if (y >= client.bottom) y = client.bottom - 1;
+  post(Message{&mainWindow, id, 0, pointParam(x - client.left, y - client.top)});
+}
+
+bool onOkButton(int x, int y) {
+  return y >= 0 && y < topBarHeight && x >= screenW - topBarHeight;
+}
+
+bool inClient(int x, int y) {
+  if (!mainWindow.alive) return false;
+  Rect c = clientDeviceRect(mainWindow);
+  return x >= c.left && x < c.right && y >= c.top && y < c.bottom;
+}
+
+void translateInput(const host::InputEvent& e) {
+  switch (e.kind) {
+    case host::EventKind::stylusDown:
+      if (inClient(e.x, e.y)) {
+        stroke = StrokeTarget::client;
+        postPointer(msg::penDown, e.x, e.y);
+      } else if (onOkButton(e.x, e.y)) {
+        stroke = StrokeTarget::okButton;
+      } else {
+        stroke = StrokeTarget::topBar;
+      }
+      break;
+    case host::EventKind::stylusMove:
+      if (stroke == StrokeTarget::client) postPointer(msg::penMove, e.x, e.y);
+      break;
+    case host::EventKind::stylusUp:
+      if (stroke == StrokeTarget::client) {
+        postPointer(msg::penUp, e.x, e.y);
+      } else if (stroke == StrokeTarget::okButton && onOkButton(e.x, e.y) && mainWindow.alive) {
+        post(Message{&mainWindow, msg::command, 1, 0});
+      }
+      stroke = StrokeTarget::none;
+      break;
+    case host::EventKind::secondaryUp:
+      if (inClient(e.x, e.y)) postPointer(msg::secondaryUp, e.x, e.y);
+      break;
+    case host::EventKind::key:
+      if (mainWindow.alive) post(Message{&mainWindow, msg::keyDown, static_cast<WParam>(e.key), 0});
+      break;
+    case host::EventKind::close:
+      if (mainWindow.alive) post(Message{&mainWindow, msg::close, 0, 0});
+      break;
+    case host::EventKind::expose:
+      if (!started) break;
+      drawTopBar();
+      if (mainWindow.alive) invalidateRect(&mainWindow, nullptr, false);
+      host::present(pixelStore.data(), screenW, screenH, screenRect());
+      break;
+    case host::EventKind::none:
+      break;
+  }
+}
+
+bool paintPending() {
+  return mainWindow.alive && mainWindow.visible && !mainWindow.invalid.empty();
+}
+
+// Takes the next message: posted ones first, then the quit, then input, then a paint.
+bool nextMessage(Message& m, bool wait) {
+  for (;;) {
+    if (queueCount > 0) {
+      m = queue[queueHead];
+      queueHead = (queueHead + 1) % queueSize;
+      --queueCount;
+      return true;
+    }
+    if (quitPending) {
+      quitPending = false;
+      m = Message{nullptr, msg::quit, static_cast<WParam>(quitCode), 0};
+      return true;
+    }
+    host::InputEvent e{};
+    if (host::pollEvent(e)) {
+      translateInput(e);
+      continue;
+    }
+    if (paintPending()) {
+      m = Message{&mainWindow, msg::paint, 0, 0};
+      return true;
+    }
+    if (!wait) return false;
+    if (!host::waitEvent(e)) {
+      // No input will ever come: end the loop as if quit.
+      m = Message{nullptr, msg::quit, 0, 0};
+      return true;
+    }
+    translateInput(e);
+  }
+}
+
+}  // namespace
+
+namespace framebuffer {
+const std::uint32_t* pixels() {
+  return started ? pixelStore.data() : nullptr;
+}
+int width() {
+  return screenW;
+}
+int height() {
+  return screenH;
+}
+}  // namespace framebuffer
+
+bool start() {
+  if (started) return true;
+  screenW = screenWidth();
+  screenH = screenHeight();
+  pixelStore.assign(static_cast<std::size_t>(screenW) * static_cast<std::size_t>(screenH),
+                    rgb(0, 0, 0));
+  if (!host::start(screenW, screenH)) return false;
+  started = true;
+  drawTopBar();
+  return true;
+}
+
+void resetState() {
+  mainWindow = WindowObject{};
+  windowClass = ClassRecord{};
+  queueHead = queueCount = 0;
+  quitPending = false;
+  quitCode = 0;
+  stroke = StrokeTarget::none;
+  for (SurfaceObject& s : surfaces) s.inUse = false;
+  if (started) {
+    for (std::uint32_t& p : pixelStore) p = rgb(0, 0, 0);
+    drawTopBar();
+  }
+}
+
+bool registerWindowClass(const char16_t* className, WindowProcedure procedure, int iconId) {
+  if (windowClass.used || className == nullptr || procedure == nullptr) return false;
+  copyText(windowClass.name, 64, className);
+  windowClass.procedure = procedure;
+  windowClass.iconId = iconId;
+  windowClass.used = true;
+  return true;
+}
+
+Window createWindow(const char16_t* className, const char16_t* title) {
+  if (!windowClass.used || className == nullptr || !sameText(className, windowClass.name) ||
+      mainWindow.alive)
+    return nullptr;
+  mainWindow = WindowObject{};
+  copyText(mainWindow.className, 64, className);
+  copyText(mainWindow.title, 64, title);
+  mainWindow.procedure = windowClass.procedure;
+  mainWindow.rect = Rect{0, topBarHeight, screenWidth(), screenHeight()};
+  mainWindow.alive = true;
+  if (mainWindow.procedure(&mainWindow, msg::create, 0, 0) == -1) {
+    mainWindow.alive = false;
+    return nullptr;
+  }
+  if (!mainWindow.alive) return nullptr;  // destroyed while being created
+  drawTopBar();
+  return &mainWindow;
+}
+
+void destroyWindow(Window window) {
+  if (!isMain(window)) return;
+  window->procedure(window, msg::destroy, 0, 0);
+  window->alive = false;
+  window->visible = false;
+  window->invalid.clear();
+  drawTopBar();
+}
+
+Rect windowRect(Window window) {
+  return isMain(window) ? window->rect : Rect{0, 0, 0, 0};
+}
+
+Rect clientRect(Window window) {
+  if (!isMain(window)) return Rect{0, 0, 0, 0};
+  Rect c = clientDeviceRect(*window);
+  return Rect{0, 0, c.right - c.left, c.bottom - c.top};
+}
+
+bool moveWindow(Window window, int x, int y, int width, int height, bool repaint) {
+  if (!isMain(window) || width < 0 || height < 0) return false;
+  window->rect = Rect{x, y, x + width, y + height};
+  window->invalid.intersect(clientDeviceRect(*window));
+  if (repaint) invalidateRect(window, nullptr, true);
+  return true;
+}
+
+void showWindow(Window window, int /*showCommand*/) {
+  if (!isMain(window)) return;
+  if (!window->visible) {
+    window->visible = true;
+    invalidateRect(window, nullptr, true);
+  }
+}
+
+void updateWindow(Window window) {
+  if (isMain(window) && window->visible && !window->invalid.empty())
+    sendMessage(window, msg::paint, 0, 0);
+}
+
+void setWindowText(Window window, const char16_t* title) {
+  if (!isMain(window)) return;
+  copyText(window->title, 64, title);
+  drawTopBar();
+}
+
+Window findWindow(const char16_t* className, const char16_t* title) {
+  if (!mainWindow.alive) return nullptr;
+  if (className != nullptr && !sameText(className, mainWindow.className)) return nullptr;
+  if (title != nullptr && !sameText(title, mainWindow.title)) return nullptr;
+  return &mainWindow;
+}
+
+bool bringToForeground(Window window) {
+  if (!isMain(window)) return false;
+  host::raiseWindow();
+  return true;
+}
+
+bool getMessage(Message& message) {
+  if (!nextMessage(message, true)) return false;
+  return message.id != msg::quit;
+}
+
+bool peekMessage(Message& message) {
+  return nextMessage(message, false);
+}
+
+void translateMessage(const Message&) {}
+
+Result dispatchMessage(const Message& message) {
+  if (!isMain(message.window)) return 0;
+  return message.window->procedure(message.window, message.id, message.wParam, message.lParam);
+}
+
+void postQuitMessage(int exitCode) {
+  quitPending = true;
+  quitCode = exitCode;
+}
+
+bool postMessage(Window window, unsigned message, WParam wParam, LParam lParam) {
+  if (!isMain(window) || queueCount == queueSize) return false;
+  post(Message{window, message, wParam, lParam});
+  return true;
+}
+
+Result sendMessage(Window window, unsigned message, WParam wParam, LParam lParam) {
+  if (!isMain(window)) return 0;
+  return window->procedure(window, message, wParam, lParam);
+}
+
+Result defaultWindowProcedure(Window window, unsigned message, WParam, LParam) {
+  switch (message) {
+    case msg::paint: {
+      // Validates the area, so the paint is not delivered again and again.
+      Surface s = beginPaint(window, nullptr);
+      endPaint(window, s);
+      return 0;
+    }
+    case msg::close:
+      destroyWindow(window);
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+void invalidateRect(Window window, const Rect* rect, bool erase) {
+  if (!isMain(window)) return;
+  Rect client = clientDeviceRect(*window);
+  Rect area = client;
+  if (rect != nullptr)
+    area = intersectRect(Rect{rect->left + client.left, rect->top + client.top,
+                              rect->right + client.left, rect->bottom + client.top},
+                         client);
+  if (rectEmpty(area)) return;
+  window->invalid.add(area);
+  if (erase) window->eraseInvalid = true;
+}
+
+Surface beginPaint(Window window, Rect* area) {
+  if (area != nullptr) *area = Rect{0, 0, 0, 0};
+  if (!isMain(window)) return nullptr;
+  Rect client = clientDeviceRect(*window);
+  SurfaceObject* s = acquireSurface(client.left, client.top);
+  ClipRegion region = window->invalid;
+  const bool erase = window->eraseInvalid;
+  window->invalid.clear();
+  window->eraseInvalid = false;
+  if (s == nullptr) return nullptr;
+  s->clip = region;
+  s->clip.intersect(client);
+  if (area != nullptr && !s->clip.empty())
+    *area = Rect{s->clip.bounds.left - client.left, s->clip.bounds.top - client.top,
+                 s->clip.bounds.right - client.left, s->clip.bounds.bottom - client.top};
+  if (erase)
+    s->fill(s->clip.bounds.left - client.left, s->clip.bounds.top - client.top,
+            s->clip.bounds.right - client.left, s->clip.bounds.bottom - client.top,
+            windowBackground);
+  return s;
+}
+
+void endPaint(Window, Surface surface) {
+  presentAndRelease(surface);
+}
+
+Surface getWindowSurface(Window window) {
+  if (!isMain(window)) return nullptr;
+  Rect client = clientDeviceRect(*window);
+  SurfaceObject* s = acquireSurface(client.left, client.top);
+  if (s != nullptr) s->clip.add(client);
+  return s;
+}
+
+void releaseWindowSurface(Window, Surface surface) {
+  presentAndRelease(surface);
+}
+
+void setCursor(Cursor cursor) {
+  currentCursor = cursor;
+  host::setCursor(currentCursor, cursorVisible);
+}
+
+void showCursor(bool show) {
+  cursorVisible = show;
+  host::setCursor(currentCursor, cursorVisible);
+}
+
+void sleep(int milliseconds) {
+  if (milliseconds > 0) host::sleep(milliseconds);
+}
+
+std::uint32_t ticks() {
+  return host::ticks();
+}
+
+}  // namespace platform

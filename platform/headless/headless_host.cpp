@@ -1,0 +1,189 @@
+// The in-memory host for tests and tools.
+#include "platform/headless/headless.h"
+
+#include <png.h>
+
+#include <cstdio>
+#include <deque>
+#include <memory>
+
+#include "platform/core/framebuffer.h"
+#include "platform/core/system.h"
+
+namespace platform::headless {
+namespace {
+
+std::deque<host::InputEvent> events;
+int languageId = -1;
+std::uint32_t clock = 0;
+Record record;
+Rect presented{0, 0, 0, 0};
+Cursor shownCursor = Cursor::arrow;
+bool audioAvailable = true;
+
+struct FileCloser {
+  void operator()(std::FILE* f) const {
+    if (f != nullptr) std::fclose(f);
+  }
+};
+
+}  // namespace
+
+void pushEvent(const host::InputEvent& event) {
+  events.push_back(event);
+}
+
+void setLanguage(int id) {
+  languageId = id;
+}
+
+Record takeRecord() {
+  Record taken = std::move(record);
+  record = Record{};
+  return taken;
+}
+
+Rect lastPresented() {
+  return presented;
+}
+
+Cursor cursor() {
+  return shownCursor;
+}
+
+void setAudioAvailable(bool available) {
+  audioAvailable = available;
+}
+
+bool writePngPixels(const std::string& path, const std::uint32_t* pixels, int width, int height,
+                    std::string& error) {
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
+  if (!file) {
+    error = "cannot write " + path;
+    return false;
+  }
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
+  if (info == nullptr) {
+    png_destroy_write_struct(&png, nullptr);
+    error = "out of memory writing " + path;
+    return false;
+  }
+  std::vector<png_byte> row(static_cast<std::size_t>(width) * 3);
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    error = "cannot write " + path;
+    return false;
+  }
+  png_init_io(png, file.get());
+  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+               PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      std::uint32_t p = pixels[y * width + x];
+      row[x * 3] = static_cast<png_byte>(p >> 16);
+      row[x * 3 + 1] = static_cast<png_byte>(p >> 8);
+      row[x * 3 + 2] = static_cast<png_byte>(p);
+    }
+    png_write_row(png, row.data());
+  }
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  if (std::fflush(file.get()) != 0) {
+    error = "cannot write " + path;
+    return false;
+  }
+  return true;
+}
+
+bool writePng(const std::string& path, std::string& error) {
+  if (framebuffer::pixels() == nullptr) {
+    error = "the screen has not been started";
+    return false;
+  }
+  return writePngPixels(path, framebuffer::pixels(), framebuffer::width(), framebuffer::height(),
+                        error);
+}
+
+bool readPng(const std::string& path, std::vector<std::uint32_t>& pixels, int& width, int& height,
+             std::string& error) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) {
+    error = "cannot read " + path + ": " + image.message;
+    return false;
+  }
+  image.format = PNG_FORMAT_RGB;
+  std::vector<png_byte> buffer(PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, buffer.data(), 0, nullptr)) {
+    error = "cannot read " + path + ": " + image.message;
+    png_image_free(&image);
+    return false;
+  }
+  width = static_cast<int>(image.width);
+  height = static_cast<int>(image.height);
+  pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  for (std::size_t i = 0; i < pixels.size(); ++i)
+    pixels[i] = (std::uint32_t{buffer[i * 3]} << 16) | (std::uint32_t{buffer[i * 3 + 1]} << 8) |
+                buffer[i * 3 + 2];
+  return true;
+}
+
+}  // namespace platform::headless
+
+namespace platform::host {
+
+bool start(int, int) {
+  return true;
+}
+
+bool waitEvent(InputEvent& event) {
+  return pollEvent(event);
+}
+
+bool pollEvent(InputEvent& event) {
+  if (headless::events.empty()) return false;
+  event = headless::events.front();
+  headless::events.pop_front();
+  return true;
+}
+
+void present(const std::uint32_t*, int, int, const Rect& changed) {
+  headless::presented = changed;
+  ++headless::record.presents;
+}
+
+void sleep(int milliseconds) {
+  headless::clock += static_cast<std::uint32_t>(milliseconds);
+  headless::record.sleeps.push_back(milliseconds);
+}
+
+std::uint32_t ticks() {
+  return headless::clock;
+}
+
+void setCursor(Cursor cursor, bool) {
+  headless::shownCursor = cursor;
+  headless::record.cursors.push_back(cursor);
+}
+
+bool playWave(int clipId, const unsigned char* data, std::size_t size) {
+  if (!headless::audioAvailable || data == nullptr || size == 0) return false;
+  headless::record.sounds.push_back(std::to_string(clipId));
+  return true;
+}
+
+void beep(unsigned kind) {
+  headless::record.sounds.push_back(kind == 0 ? "beep" : "beep " + std::to_string(kind));
+}
+
+int language() {
+  if (headless::languageId < 0) headless::languageId = languageFromEnvironment();
+  return headless::languageId;
+}
+
+void raiseWindow() {}
+
+}  // namespace platform::host

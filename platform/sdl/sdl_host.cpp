@@ -1,0 +1,320 @@
+// The desktop host: one SDL window showing the device screen scaled by an integer, the mouse as
+// the stylus, the keyboard, and queued audio.
+#include "platform/host.h"
+
+#include <SDL.h>
+#include <SDL_syswm.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
+#include <numbers>
+#include <vector>
+
+#include "platform/core/system.h"
+
+namespace platform::host {
+
+namespace {
+
+constexpr int defaultScale = 2;
+constexpr int maxScale = 8;
+// Set in InputEvent::key, above every SDL keycode bit except SDLK_SCANCODE_MASK (1 << 30), while
+// an Alt key is held.
+constexpr int altKeyFlag = 1 << 29;
+
+SDL_Window* window = nullptr;
+int screenWidth = 0, screenHeight = 0;
+int scale = defaultScale;
+bool stylusHeld = false;
+// The framebuffer last presented, to repaint the window after an expose.
+const std::uint32_t* lastPixels = nullptr;
+bool readyAnnounced = false;
+// One scaled framebuffer row, converted from this into the window surface's format.
+std::vector<std::uint32_t> scaledRow;
+
+SDL_Cursor* cursors[3] = {};
+
+bool audioAvailable = false;
+SDL_AudioDeviceID audioDevice = 0;
+SDL_AudioSpec audioSpec{};
+
+// Returns the scale from ZANDREL_SCALE (unset: the default), or 0 when the value is not 1..8.
+int scaleFromEnvironment() {
+  const char* text = std::getenv("ZANDREL_SCALE");
+  if (!text) return defaultScale;
+  if (text[0] >= '1' && text[0] <= '0' + maxScale && text[1] == '\0') return text[0] - '0';
+  std::fprintf(stderr, "zandrel: ZANDREL_SCALE must be an integer from 1 to %d (got \"%s\")\n",
+               maxScale, text);
+  return 0;
+}
+
+void shutDown() {
+  for (SDL_Cursor*& cursor : cursors) {
+    if (cursor) SDL_FreeCursor(cursor);
+    cursor = nullptr;
+  }
+  if (audioDevice) SDL_CloseAudioDevice(audioDevice);
+  audioDevice = 0;
+  if (window) SDL_DestroyWindow(window);
+  window = nullptr;
+  SDL_Quit();
+}
+
+// Copies device rectangle `r` (already clipped to the screen), scaled, into the window surface.
+bool blitScaled(const std::uint32_t* pixels, const Rect& r) {
+  SDL_Surface* surface = SDL_GetWindowSurface(window);
+  if (!surface) return false;
+  int left = r.left * scale, top = r.top * scale;
+  int right = std::min(r.right * scale, surface->w),
+      bottom = std::min(r.bottom * scale, surface->h);
+  if (right <= left || bottom <= top) return true;
+  int rowWidth = right - left;
+  scaledRow.resize(static_cast<std::size_t>(rowWidth));
+  if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return false;
+  auto* base = static_cast<Uint8*>(surface->pixels);
+  int bytesPerPixel = surface->format->BytesPerPixel;
+  for (int y = top; y < bottom; y += scale) {
+    const std::uint32_t* source = pixels + (y / scale) * screenWidth;
+    for (int x = left; x < right; ++x)
+      scaledRow[static_cast<std::size_t>(x - left)] = source[x / scale];
+    Uint8* first = base + y * surface->pitch + left * bytesPerPixel;
+    SDL_ConvertPixels(rowWidth, 1, SDL_PIXELFORMAT_RGB888, scaledRow.data(), rowWidth * 4,
+                      surface->format->format, first, surface->pitch);
+    int rows = std::min(scale, bottom - y);
+    for (int i = 1; i < rows; ++i)
+      std::memcpy(first + i * surface->pitch, first,
+                  static_cast<std::size_t>(rowWidth) * bytesPerPixel);
+  }
+  if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+  SDL_Rect shown{left, top, rowWidth, bottom - top};
+  return SDL_UpdateWindowSurfaceRects(window, &shown, 1) == 0;
+}
+
+// Prints "ready <X11 window id>" once when ZANDREL_READY is "1", for tests that wait for the
+// first frame.
+void announceReady() {
+  readyAnnounced = true;
+  const char* flag = std::getenv("ZANDREL_READY");
+  if (!flag || std::strcmp(flag, "1") != 0) return;
+  unsigned long id = 0;
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11)
+    id = static_cast<unsigned long>(info.info.x11.window);
+  std::printf("ready %lu\n", id);
+  std::fflush(stdout);
+}
+
+void presentAll() {
+  if (lastPixels) blitScaled(lastPixels, Rect{0, 0, screenWidth, screenHeight});
+}
+
+int deviceCoordinate(int windowPixel, int limit) {
+  int device = windowPixel / scale;
+  return device < 0 ? 0 : device >= limit ? limit - 1 : device;
+}
+
+// Translates an SDL event; false for the events the program does not take.
+bool translate(const SDL_Event& e, InputEvent& event) {
+  event = InputEvent{EventKind::none, 0, 0, 0};
+  auto at = [&event](EventKind kind, int x, int y) {
+    event.kind = kind;
+    event.x = deviceCoordinate(x, screenWidth);
+    event.y = deviceCoordinate(y, screenHeight);
+    return true;
+  };
+  switch (e.type) {
+    case SDL_MOUSEBUTTONDOWN:
+      if (e.button.button != SDL_BUTTON_LEFT) return false;
+      stylusHeld = true;
+      return at(EventKind::stylusDown, e.button.x, e.button.y);
+    case SDL_MOUSEMOTION:
+      if (!stylusHeld) return false;
+      return at(EventKind::stylusMove, e.motion.x, e.motion.y);
+    case SDL_MOUSEBUTTONUP:
+      if (e.button.button == SDL_BUTTON_RIGHT)
+        return at(EventKind::secondaryUp, e.button.x, e.button.y);
+      if (e.button.button != SDL_BUTTON_LEFT) return false;
+      stylusHeld = false;
+      return at(EventKind::stylusUp, e.button.x, e.button.y);
+    case SDL_KEYDOWN:
+      event.kind = EventKind::key;
+      event.key = e.key.keysym.sym | ((e.key.keysym.mod & KMOD_ALT) ? altKeyFlag : 0);
+      return true;
+    // A closed window raises SDL_QUIT too; taking only this gives one close per request.
+    case SDL_QUIT:
+      event.kind = EventKind::close;
+      return true;
+    case SDL_WINDOWEVENT:
+      switch (e.window.event) {
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+          presentAll();
+          event.kind = EventKind::expose;
+          return true;
+        default:
+          return false;
+      }
+    default:
+      return false;
+  }
+}
+
+// Queues PCM in `spec`'s format on the device, converting to the device's format when it differs.
+bool queueSound(const SDL_AudioSpec& spec, const Uint8* data, Uint32 length) {
+  if (!audioAvailable || length == 0) return false;
+  if (!audioDevice) {
+    SDL_AudioSpec wanted = spec;
+    wanted.callback = nullptr;
+    wanted.userdata = nullptr;
+    wanted.samples = 1024;
+    audioDevice = SDL_OpenAudioDevice(nullptr, 0, &wanted, &audioSpec, 0);
+    if (!audioDevice) return false;
+  }
+  SDL_AudioCVT cvt;
+  int built = SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, audioSpec.format,
+                                audioSpec.channels, audioSpec.freq);
+  if (built < 0) return false;
+  SDL_ClearQueuedAudio(audioDevice);
+  int queued;
+  if (built == 0) {
+    queued = SDL_QueueAudio(audioDevice, data, length);
+  } else {
+    std::vector<Uint8> buffer(static_cast<std::size_t>(length) *
+                              static_cast<std::size_t>(cvt.len_mult));
+    std::memcpy(buffer.data(), data, length);
+    cvt.buf = buffer.data();
+    cvt.len = static_cast<int>(length);
+    if (SDL_ConvertAudio(&cvt) != 0) return false;
+    queued = SDL_QueueAudio(audioDevice, buffer.data(), static_cast<Uint32>(cvt.len_cvt));
+  }
+  SDL_PauseAudioDevice(audioDevice, 0);
+  return queued == 0;
+}
+
+}  // namespace
+
+bool start(int width, int height) {
+  if (window) return true;
+  // Checked before SDL starts, so a bad value is reported the same with or without a display.
+  scale = scaleFromEnvironment();
+  if (scale == 0) std::exit(2);
+  screenWidth = width;
+  screenHeight = height;
+
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    std::fprintf(stderr, "zandrel: cannot start the display: %s\n", SDL_GetError());
+    return false;
+  }
+  std::atexit(shutDown);
+  // Without a sound card this fails alone; the program then runs silently.
+  audioAvailable = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+
+  window = SDL_CreateWindow("Zandrel", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                            width * scale, height * scale, SDL_WINDOW_SHOWN);
+  if (!window) {
+    std::fprintf(stderr, "zandrel: cannot create the window: %s\n", SDL_GetError());
+    return false;
+  }
+  SDL_StopTextInput();
+  return true;
+}
+
+bool waitEvent(InputEvent& event) {
+  // The first wait for input follows the first complete frame: the moment tests may look and tap.
+  if (!readyAnnounced && lastPixels) announceReady();
+  SDL_Event e;
+  while (SDL_WaitEvent(&e)) {
+    if (translate(e, event)) return true;
+  }
+  return false;
+}
+
+bool pollEvent(InputEvent& event) {
+  SDL_Event e;
+  while (SDL_PollEvent(&e)) {
+    if (translate(e, event)) return true;
+  }
+  return false;
+}
+
+void present(const std::uint32_t* pixels, int width, int height, const Rect& changed) {
+  if (!window || width != screenWidth || height != screenHeight) return;
+  lastPixels = pixels;
+  Rect r{std::max(changed.left, 0), std::max(changed.top, 0), std::min(changed.right, width),
+         std::min(changed.bottom, height)};
+  if (r.right > r.left && r.bottom > r.top) blitScaled(pixels, r);
+}
+
+void sleep(int milliseconds) {
+  // Presenting writes through to the window at once, so the frame is already on the screen.
+  if (milliseconds > 0) SDL_Delay(static_cast<Uint32>(milliseconds));
+}
+
+std::uint32_t ticks() {
+  return SDL_GetTicks();
+}
+
+void setCursor(Cursor cursor, bool visible) {
+  if (!window) return;
+  static constexpr SDL_SystemCursor systemCursors[] = {
+      SDL_SYSTEM_CURSOR_ARROW, SDL_SYSTEM_CURSOR_HAND, SDL_SYSTEM_CURSOR_WAIT};
+  auto index = static_cast<std::size_t>(cursor);
+  if (index < std::size(cursors)) {
+    if (!cursors[index]) cursors[index] = SDL_CreateSystemCursor(systemCursors[index]);
+    if (cursors[index]) SDL_SetCursor(cursors[index]);
+  }
+  SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+}
+
+bool playWave(int /*clipId*/, const unsigned char* data, std::size_t size) {
+  if (!audioAvailable || !data || size == 0 || size > 0x7fffffff) return false;
+  SDL_RWops* source = SDL_RWFromConstMem(data, static_cast<int>(size));
+  if (!source) return false;
+  SDL_AudioSpec spec;
+  Uint8* samples = nullptr;
+  Uint32 length = 0;
+  if (!SDL_LoadWAV_RW(source, 1, &spec, &samples, &length)) return false;
+  bool playing = queueSound(spec, samples, length);
+  SDL_FreeWAV(samples);
+  return playing;
+}
+
+void beep(unsigned kind) {
+  if (!audioAvailable) return;
+  constexpr int rate = 22050;
+  // The exclamation beep is lower and longer, so the two are told apart by ear.
+  double frequency = kind == 0x30 ? 660.0 : 880.0;
+  int count = rate * (kind == 0x30 ? 180 : 100) / 1000;
+  int fade = rate * 5 / 1000;
+  std::vector<Sint16> tone(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    double envelope =
+        std::min({1.0, static_cast<double>(i) / fade, static_cast<double>(count - 1 - i) / fade});
+    tone[static_cast<std::size_t>(i)] = static_cast<Sint16>(
+        8000.0 * envelope * std::sin(2.0 * std::numbers::pi * frequency * i / rate));
+  }
+  SDL_AudioSpec spec{};
+  spec.freq = rate;
+  spec.format = AUDIO_S16SYS;
+  spec.channels = 1;
+  queueSound(spec, reinterpret_cast<const Uint8*>(tone.data()),
+             static_cast<Uint32>(tone.size() * sizeof(Sint16)));
+}
+
+int language() {
+  return languageFromEnvironment();
+}
+
+void raiseWindow() {
+  if (window) SDL_RaiseWindow(window);
+}
+
+}  // namespace platform::host

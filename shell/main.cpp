@@ -1,0 +1,6 @@
+// The desktop program.
+#include "shell/shell.h"
+
+int main() {
+  return shell::programMain();
+}

@@ -1,0 +1,66 @@
+// Start-up, the main window's procedure and the message loop.
+#include "shell/shell.h"
+
+#include "board/go_board.h"
+
+namespace shell {
+
+using namespace platform;
+
+namespace {
+constexpr int okCommand = 1;
+}
+
+Result windowProcedure(Window window, unsigned message, WParam wParam, LParam lParam) {
+  switch (message) {
+    case msg::paint:
+      if (goBoard.mainWindow == nullptr) break;
+      goBoard.onPaint();
+      return 0;
+    case msg::close:
+      postQuitMessage(0);
+      return 0;
+    case msg::destroy:
+      postQuitMessage(0);
+      return 0;
+    case msg::command:
+      if ((wParam & 0xffff) == okCommand) {
+        // The window's "ok": say it is no longer active, then close it.
+        sendMessage(window, msg::activate, 0, reinterpret_cast<LParam>(window));
+        sendMessage(window, msg::close, 0, 0);
+        return 0;
+      }
+      break;
+    default:
+      break;
+  }
+  return defaultWindowProcedure(window, message, wParam, lParam);
+}
+
+bool startUp() {
+  if (!platform::start()) return false;
+  const char16_t* className = u"ZANDREL";
+  if (!registerWindowClass(className, windowProcedure, 101)) return false;
+  Window window = createWindow(className, u"Zandrel");
+  if (window == nullptr) return false;
+  goBoard.mainWindow = window;
+  showWindow(window, 1);
+  updateWindow(window);
+  return true;
+}
+
+int runMessageLoop() {
+  Message message{};
+  while (getMessage(message)) {
+    translateMessage(message);
+    dispatchMessage(message);
+  }
+  return static_cast<int>(message.wParam);
+}
+
+int programMain() {
+  if (!startUp()) return 1;
+  return runMessageLoop();
+}
+
+}  // namespace shell

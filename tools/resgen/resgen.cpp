@@ -1,0 +1,185 @@
+// resgen OUTPUT.cpp INPUT.txt...
+//
+// Merges string files into the string table of resources/string_table.h. A string file is UTF-8,
+// one string a line as <id><TAB><text>; lines starting with '#' and blank lines are skipped; in the
+// text "\n" stands for a line break and "\\" for a backslash. An id may appear more than once only
+// with the same text, so the English and Chinese files can share the strings that are not
+// translated.
+
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Failure : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+std::string baseName(const std::string& path) {
+  auto slash = path.find_last_of('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Decodes one line of UTF-8. Throws, naming the place, on bad UTF-8.
+std::u32string decode(const std::string& bytes, const std::string& where) {
+  std::u32string out;
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    auto byte = static_cast<unsigned char>(bytes[i]);
+    int extra;
+    char32_t code, minimum;
+    if (byte < 0x80) {
+      extra = 0, code = byte, minimum = 0;
+    } else if ((byte & 0xE0) == 0xC0) {
+      extra = 1, code = byte & 0x1F, minimum = 0x80;
+    } else if ((byte & 0xF0) == 0xE0) {
+      extra = 2, code = byte & 0x0F, minimum = 0x800;
+    } else if ((byte & 0xF8) == 0xF0) {
+      extra = 3, code = byte & 0x07, minimum = 0x10000;
+    } else {
+      throw Failure(where + ": invalid UTF-8");
+    }
+    if (i + static_cast<std::size_t>(extra) >= bytes.size()) {
+      throw Failure(where + ": invalid UTF-8 (cut short)");
+    }
+    for (int k = 1; k <= extra; ++k) {
+      auto next = static_cast<unsigned char>(bytes[i + k]);
+      if ((next & 0xC0) != 0x80) throw Failure(where + ": invalid UTF-8");
+      code = (code << 6) | (next & 0x3F);
+    }
+    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+      throw Failure(where + ": invalid UTF-8");
+    }
+    out += code;
+    i += static_cast<std::size_t>(extra) + 1;
+  }
+  return out;
+}
+
+struct Entry {
+  std::u32string text;
+  std::string where;
+};
+
+void readStrings(const std::string& path, std::map<int, Entry>& table) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw Failure(path + ": cannot read");
+  std::string line;
+  int number = 0;
+  while (std::getline(in, line)) {
+    ++number;
+    std::string where = baseName(path) + ":" + std::to_string(number);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::u32string chars = decode(line, where);
+    if (number == 1 && !chars.empty() && chars[0] == 0xFEFF) chars.erase(0, 1);
+    if (chars.find_first_not_of(U" \t") == std::u32string::npos || chars[0] == '#') continue;
+
+    std::size_t tab = chars.find('\t');
+    bool digits = tab != std::u32string::npos && tab > 0 && tab <= 9;
+    for (std::size_t k = 0; digits && k < tab; ++k) digits = chars[k] >= '0' && chars[k] <= '9';
+    if (!digits) throw Failure(where + ": expected <id><TAB><text> with a decimal id");
+    int id = 0;
+    for (std::size_t k = 0; k < tab; ++k) id = id * 10 + static_cast<int>(chars[k] - '0');
+
+    std::u32string text;
+    for (std::size_t k = tab + 1; k < chars.size(); ++k) {
+      if (chars[k] != '\\') {
+        text += chars[k];
+      } else if (k + 1 < chars.size() && chars[k + 1] == 'n') {
+        text += '\n', ++k;
+      } else if (k + 1 < chars.size() && chars[k + 1] == '\\') {
+        text += '\\', ++k;
+      } else {
+        throw Failure(where + ": unknown escape (only \\n and \\\\)");
+      }
+    }
+
+    auto [it, added] = table.emplace(id, Entry{text, where});
+    if (!added && it->second.text != text) {
+      throw Failure(where + ": string " + std::to_string(id) + " differs from the one at " +
+                    it->second.where);
+    }
+  }
+  if (in.bad()) throw Failure(path + ": read error");
+}
+
+// A UTF-16 string literal body: printable ASCII as itself, everything else escaped.
+std::string literal(const std::u32string& text) {
+  std::string out;
+  for (char32_t c : text) {
+    char buffer[16];
+    if (c == '"' || c == '\\') {
+      out += '\\', out += static_cast<char>(c);
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c >= 0x20 && c <= 0x7E) {
+      out += static_cast<char>(c);
+    } else if (c < 0x10000) {
+      std::snprintf(buffer, sizeof buffer, "\\u%04X", static_cast<unsigned>(c));
+      out += buffer;
+    } else {
+      std::snprintf(buffer, sizeof buffer, "\\U%08X", static_cast<unsigned>(c));
+      out += buffer;
+    }
+  }
+  return out;
+}
+
+std::string generate(const std::vector<std::string>& inputs) {
+  std::map<int, Entry> table;
+  for (const auto& path : inputs) readStrings(path, table);
+
+  std::ostringstream out;
+  out << "// Generated by resgen from";
+  for (const auto& path : inputs) out << ' ' << baseName(path);
+  out << ". Do not edit.\n\n"
+      << "#include \"resources/string_table.h\"\n\n"
+      << "namespace resources {\n\n"
+      << "const int stringCount = " << table.size() << ";\n\n"
+      << "const StringEntry strings[] = {\n";
+  for (const auto& [id, entry] : table) {
+    std::size_t units = 0;
+    for (char32_t c : entry.text) units += c < 0x10000 ? 1 : 2;
+    out << "    {" << id << ", u\"" << literal(entry.text) << "\", " << units << "},\n";
+  }
+  if (table.empty()) out << "    {0, u\"\", 0},\n";
+  out << "};\n\n"
+      << "}  // namespace resources\n";
+  return out.str();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: resgen OUTPUT.cpp [INPUT.txt...]\n");
+    return 2;
+  }
+  std::string output = argv[1];
+  std::vector<std::string> inputs(argv + 2, argv + argc);
+  try {
+    std::string text = generate(inputs);
+    // Written whole or not at all, so a failed run never leaves a half table for the compiler.
+    std::string partial = output + ".part";
+    {
+      std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+      out << text;
+      out.close();
+      if (!out) throw Failure(partial + ": cannot write");
+    }
+    if (std::rename(partial.c_str(), output.c_str()) != 0) {
+      throw Failure(output + ": cannot write");
+    }
+  } catch (const Failure& failure) {
+    std::fprintf(stderr, "resgen: error: %s\n", failure.what());
+    return 1;
+  }
+  return 0;
+}

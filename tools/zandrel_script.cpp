@@ -1,0 +1,218 @@
+// zandrel-script: runs the real program code on the headless host, driven by a script of commands
+// (one a line) from a file or standard input. After each command the message loop runs until idle.
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "board/go_board.h"
+#include "platform/core/system.h"
+#include "platform/headless/headless.h"
+#include "platform/platform.h"
+#include "shell/shell.h"
+
+namespace {
+
+struct ScriptError {
+  int status;
+  std::string message;
+};
+
+[[noreturn]] void fail(const std::string& message, int status = 2) {
+  throw ScriptError{status, message};
+}
+
+struct Session {
+  bool anythingDone = false;  // a command other than screen and lang ran
+  bool started = false;
+  bool ended = false;
+  int exitCode = 0;
+};
+
+// Runs the message loop until nothing is left to do, or the quit.
+void runUntilIdle(Session& session) {
+  if (!session.started || session.ended) return;
+  platform::Message message{};
+  while (platform::peekMessage(message)) {
+    if (message.id == platform::msg::quit) {
+      session.ended = true;
+      session.exitCode = static_cast<int>(message.wParam);
+      return;
+    }
+    platform::translateMessage(message);
+    platform::dispatchMessage(message);
+  }
+}
+
+void ensureStarted(Session& session) {
+  if (session.started) return;
+  if (!shell::startUp()) fail("the program could not start", 1);
+  session.started = true;
+}
+
+bool parseInt(const std::string& text, long long low, long long high, long long& out) {
+  if (text.empty() || text.size() > 12) return false;
+  std::size_t i = text[0] == '-' ? 1 : 0;
+  if (i == text.size()) return false;
+  long long value = 0;
+  for (; i < text.size(); ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
+    value = value * 10 + (text[i] - '0');
+  }
+  if (text[0] == '-') value = -value;
+  if (value < low || value > high) return false;
+  out = value;
+  return true;
+}
+
+std::string jsonString(const std::string& text) {
+  std::string out = "\"";
+  for (unsigned char c : text) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c < 0x20) {
+      char buffer[8];
+      std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
+      out += buffer;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out + "\"";
+}
+
+std::string jsonPoint(const BoardPoint& p) {
+  return "[" + std::to_string(p.column) + ", " + std::to_string(p.row) + "]";
+}
+
+void dump() {
+  const GoBoard& b = goBoard;
+  platform::headless::Record record = platform::headless::takeRecord();
+  std::ostringstream out;
+  out << "{\"sideToMove\": " << b.sideToMove << ", \"moveNumber\": " << b.moveNumber
+      << ", \"history\": " << jsonString(b.history) << ", \"lastMove\": " << jsonPoint(b.lastMove)
+      << ", \"markedPoint\": " << jsonPoint(b.markedPoint)
+      << ", \"columnsShown\": " << b.columnsShown << ", \"rowsShown\": " << b.rowsShown
+      << ", \"cellSize\": " << b.cellSize << ", \"stoneRadius\": " << b.stoneRadius
+      << ", \"freePlay\": " << b.freePlay << ", \"board\": [";
+  for (int row = 1; row <= b.rowsShown; ++row) {
+    std::string line;
+    for (int column = 1; column <= b.columnsShown; ++column) {
+      const Colour c = GoBoard::cellColour(b.cells[column][row]);
+      line += c == black ? 'X' : c == white ? 'O' : '.';
+    }
+    out << (row > 1 ? ", " : "") << jsonString(line);
+  }
+  out << "], \"sleeps\": [";
+  for (std::size_t i = 0; i < record.sleeps.size(); ++i)
+    out << (i > 0 ? ", " : "") << record.sleeps[i];
+  out << "]}";
+  std::cout << out.str() << '\n';
+}
+
+void runCommand(Session& session, const std::vector<std::string>& words) {
+  const std::string& command = words[0];
+  const std::size_t arguments = words.size() - 1;
+  auto expectArguments = [&](std::size_t n, const char* usage) {
+    if (arguments != n) fail(std::string("usage: ") + usage);
+  };
+
+  if (command == "screen") {
+    expectArguments(2, "screen WIDTH HEIGHT");
+    if (session.anythingDone) fail("screen must come before anything else");
+    long long w, h;
+    if (!parseInt(words[1], platform::minScreenSide, platform::maxScreenSide, w) ||
+        !parseInt(words[2], platform::minScreenSide, platform::maxScreenSide, h))
+      fail("screen needs a width and a height, each a whole number from " +
+           std::to_string(platform::minScreenSide) + " to " +
+           std::to_string(platform::maxScreenSide));
+    platform::setScreenSize(static_cast<int>(w), static_cast<int>(h));
+    // The game object read the screen when it was built: build it again for the new screen.
+    std::destroy_at(&goBoard);
+    std::construct_at(&goBoard);
+    return;
+  }
+  if (command == "lang") {
+    expectArguments(1, "lang en|zh");
+    if (session.started) fail("lang must come before the program starts");
+    if (words[1] == "en")
+      platform::headless::setLanguage(platform::languageEnglish);
+    else if (words[1] == "zh")
+      platform::headless::setLanguage(platform::languageChinese);
+    else
+      fail("lang must be en or zh");
+    return;
+  }
+
+  session.anythingDone = true;
+  if (command == "paint") {
+    expectArguments(0, "paint");
+    ensureStarted(session);
+    if (goBoard.mainWindow != nullptr) platform::invalidateRect(goBoard.mainWindow, nullptr, false);
+  } else if (command == "png") {
+    expectArguments(1, "png PATH");
+    ensureStarted(session);
+    runUntilIdle(session);
+    std::string error;
+    if (!platform::headless::writePng(words[1], error)) fail(error, 1);
+  } else if (command == "dump") {
+    expectArguments(0, "dump");
+    runUntilIdle(session);
+    dump();
+  } else {
+    fail("unknown command \"" + command + "\"");
+  }
+}
+
+std::vector<std::string> splitWords(const std::string& line) {
+  std::istringstream in(line);
+  std::vector<std::string> words;
+  for (std::string word; in >> word;) words.push_back(word);
+  return words;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc > 2) {
+    std::fprintf(stderr, "usage: zandrel-script [FILE]\n");
+    return 2;
+  }
+  std::ifstream file;
+  std::string name = "<stdin>";
+  if (argc == 2) {
+    name = argv[1];
+    file.open(name);
+    if (!file) {
+      std::fprintf(stderr, "zandrel-script: cannot open %s\n", name.c_str());
+      return 2;
+    }
+  }
+  std::istream& in = argc == 2 ? static_cast<std::istream&>(file) : std::cin;
+
+  Session session;
+  std::string line;
+  int lineNumber = 0;
+  try {
+    while (!session.ended && std::getline(in, line)) {
+      ++lineNumber;
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      std::vector<std::string> words = splitWords(line);
+      if (words.empty() || words[0][0] == '#') continue;
+      runCommand(session, words);
+      runUntilIdle(session);
+      std::cout.flush();
+    }
+  } catch (const ScriptError& error) {
+    std::cout.flush();
+    std::fprintf(stderr, "zandrel-script: %s:%d: %s\n", name.c_str(), lineNumber,
+                 error.message.c_str());
+    return error.status;
+  }
+  return session.ended ? session.exitCode : 0;
+}
