@@ -33,6 +33,8 @@ constexpr int historyCapacity = 1024;
 constexpr int maxTreeNodes = 501;
 constexpr int setupTextCapacity = 768;
 constexpr int treeTextCapacity = 8192;
+// Group labels run from 0 (no stone) to at most 361.
+constexpr int maxLabels = 362;
 
 // The moves since the last reset as PointLetter pairs ("TT" a pass), zero-terminated.
 using MoveHistory = char[historyCapacity];
@@ -65,6 +67,25 @@ class GoBoard {
   // Replaces a pass by the first empty point of the bottom-right 3 x 3 block of the shown board;
   // leaves it when none is empty.
   void passSubstitute(int& column, int& row) const;
+
+  // ---- group labels ----
+
+  // Labels the stone just written at an empty, shown point and merges the chains it joins.
+  void labelStone(Colour colour, int column, int row);
+  // Every shown point labelled `from` gets `to`.
+  void relabelGroup(int from, int to);
+  // The smallest label not in use on the shown board.
+  int freshLabel() const;
+
+  // ---- move execution ----
+
+  // Writes value into every cell of the edge ring.
+  void setEdgeRing(int value);
+  // Plays a stone, or a pass at the PassPoint, for the side to move. Returns true if the move
+  // was accepted, false (nothing changed, nothing drawn) if it was illegal: occupied, suicide,
+  // the immediate recapture of a ko, off the shown board, or the move record full. With `draw`,
+  // the changed points are redrawn at once.
+  bool playMove(int column, int row, bool draw);
 
   // ---- layout and coordinate mapping ----
 
@@ -159,6 +180,10 @@ class GoBoard {
  private:
   void createPalette();
   void deletePalette();
+  // Redraws one point at once, and the marker if it stands there.
+  void redrawPoint(int column, int row) const;
+  // Appends the move to the history and makes it the last move.
+  void recordMove(int column, int row);
 };
 
 // The program's one game object, built before main and destroyed at exit.

@@ -11,7 +11,10 @@ namespace platform::host {
 
 enum class EventKind { none, stylusDown, stylusMove, stylusUp, secondaryUp, key, close, expose };
 
-// Pointer positions are device pixels (the top bar included).
+// Set in InputEvent::key while Alt is held.
+constexpr int altModifier = 1 << 29;
+
+// Pointer positions are device pixels (the top bar included); key is the host's key code.
 struct InputEvent {
   EventKind kind;
   int x, y;

@@ -1,5 +1,6 @@
 // zandrel-script: runs the real program code on the headless host, driven by a script of commands
 // (one a line) from a file or standard input. After each command the message loop runs until idle.
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -160,6 +161,14 @@ void runCommand(Session& session, const std::vector<std::string>& words) {
     runUntilIdle(session);
     std::string error;
     if (!platform::headless::writePng(words[1], error)) fail(error, 1);
+  } else if (command == "play") {
+    expectArguments(2, "play COLUMN ROW");
+    long long column, row;
+    // Any integers: the rules refuse what is off the board.
+    if (!parseInt(words[1], INT_MIN, INT_MAX, column) || !parseInt(words[2], INT_MIN, INT_MAX, row))
+      fail("play needs a column and a row, each a whole number that fits in 32 bits");
+    if (!goBoard.playMove(static_cast<int>(column), static_cast<int>(row), true))
+      std::cout << "refused\n";
   } else if (command == "dump") {
     expectArguments(0, "dump");
     runUntilIdle(session);

@@ -22,10 +22,6 @@ namespace {
 
 constexpr int defaultScale = 2;
 constexpr int maxScale = 8;
-// Set in InputEvent::key, above every SDL keycode bit except SDLK_SCANCODE_MASK (1 << 30), while
-// an Alt key is held.
-constexpr int altKeyFlag = 1 << 29;
-
 SDL_Window* window = nullptr;
 int screenWidth = 0, screenHeight = 0;
 int scale = defaultScale;
@@ -52,16 +48,13 @@ int scaleFromEnvironment() {
   return 0;
 }
 
+// Stops the sound at exit. The window and the display are left to the end of the process: SDL
+// 2.26 wakes its own wait with an event sent to the window over a second X connection, and when
+// the window is destroyed before the server handles that event, SDL_Quit reports BadWindow and
+// the process ends with status 1 (seen under load, about one exit in ten).
 void shutDown() {
-  for (SDL_Cursor*& cursor : cursors) {
-    if (cursor) SDL_FreeCursor(cursor);
-    cursor = nullptr;
-  }
   if (audioDevice) SDL_CloseAudioDevice(audioDevice);
   audioDevice = 0;
-  if (window) SDL_DestroyWindow(window);
-  window = nullptr;
-  SDL_Quit();
 }
 
 // Copies device rectangle `r` (already clipped to the screen), scaled, into the window surface.
@@ -143,7 +136,7 @@ bool translate(const SDL_Event& e, InputEvent& event) {
       return at(EventKind::stylusUp, e.button.x, e.button.y);
     case SDL_KEYDOWN:
       event.kind = EventKind::key;
-      event.key = e.key.keysym.sym | ((e.key.keysym.mod & KMOD_ALT) ? altKeyFlag : 0);
+      event.key = e.key.keysym.sym | ((e.key.keysym.mod & KMOD_ALT) ? altModifier : 0);
       return true;
     // A closed window raises SDL_QUIT too; taking only this gives one close per request.
     case SDL_QUIT:
@@ -174,25 +167,29 @@ bool queueSound(const SDL_AudioSpec& spec, const Uint8* data, Uint32 length) {
     wanted.userdata = nullptr;
     wanted.samples = 1024;
     audioDevice = SDL_OpenAudioDevice(nullptr, 0, &wanted, &audioSpec, 0);
-    if (!audioDevice) return false;
+    // A driver may start without a device to open (ALSA without a card): go on silently, and
+    // without retrying, which would repeat the driver's complaints on every sound.
+    if (!audioDevice) {
+      audioAvailable = false;
+      return false;
+    }
   }
   SDL_AudioCVT cvt;
   int built = SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, audioSpec.format,
                                 audioSpec.channels, audioSpec.freq);
   if (built < 0) return false;
-  SDL_ClearQueuedAudio(audioDevice);
-  int queued;
-  if (built == 0) {
-    queued = SDL_QueueAudio(audioDevice, data, length);
-  } else {
-    std::vector<Uint8> buffer(static_cast<std::size_t>(length) *
-                              static_cast<std::size_t>(cvt.len_mult));
-    std::memcpy(buffer.data(), data, length);
-    cvt.buf = buffer.data();
+  std::vector<Uint8> converted;
+  if (built > 0) {
+    converted.resize(static_cast<std::size_t>(length) * static_cast<std::size_t>(cvt.len_mult));
+    std::memcpy(converted.data(), data, length);
+    cvt.buf = converted.data();
     cvt.len = static_cast<int>(length);
     if (SDL_ConvertAudio(&cvt) != 0) return false;
-    queued = SDL_QueueAudio(audioDevice, buffer.data(), static_cast<Uint32>(cvt.len_cvt));
+    data = converted.data();
+    length = static_cast<Uint32>(cvt.len_cvt);
   }
+  SDL_ClearQueuedAudio(audioDevice);
+  int queued = SDL_QueueAudio(audioDevice, data, length);
   SDL_PauseAudioDevice(audioDevice, 0);
   return queued == 0;
 }
@@ -213,6 +210,15 @@ bool start(int width, int height) {
     std::fprintf(stderr, "zandrel: cannot start the display: %s\n", SDL_GetError());
     return false;
   }
+  // Without a display SDL falls back to an invisible driver, and the program would wait unseen.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  const char* chosen = std::getenv("SDL_VIDEODRIVER");
+  if (driver && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0) &&
+      !(chosen && std::strstr(chosen, driver))) {
+    std::fprintf(stderr, "zandrel: no display to open the window on (is DISPLAY set?)\n");
+    SDL_Quit();
+    return false;
+  }
   std::atexit(shutDown);
   // Without a sound card this fails alone; the program then runs silently.
   audioAvailable = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
@@ -223,6 +229,7 @@ bool start(int width, int height) {
     std::fprintf(stderr, "zandrel: cannot create the window: %s\n", SDL_GetError());
     return false;
   }
+  // Key presses are taken one by one; composed text input is not used.
   SDL_StopTextInput();
   return true;
 }

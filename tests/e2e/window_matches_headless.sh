@@ -37,7 +37,7 @@ ready_timeout=20 capture_timeout=5 exit_timeout=5
 export HOME="$outdir/home" XDG_CONFIG_HOME="$outdir/home/.config"
 mkdir -p "$XDG_CONFIG_HOME"
 export LC_ALL=C.UTF-8 LANG=C.UTF-8
-unset LC_MESSAGES ZANDREL_REGISTRY ZANDREL_SCREEN
+unset LC_MESSAGES ZANDREL_REGISTRY ZANDREL_SCREEN WAYLAND_DISPLAY SDL_VIDEODRIVER
 
 failed() {
   echo "FAILED: $*"
@@ -98,8 +98,9 @@ expect_match() {
 expect_match "first frame"
 
 # Xvfb keeps no backing store: a window mapped again shows only what the program repaints.
-timeout 5 xdotool windowunmap --sync "$wid" && timeout 5 xdotool windowmap --sync "$wid" ||
+if ! timeout 5 xdotool windowunmap --sync "$wid" || ! timeout 5 xdotool windowmap --sync "$wid"; then
   failed "could not unmap and map the window again"
+fi
 expect_match "after an expose"
 
 # "ok": the right-most 26 x 26 device pixels of the top bar; aim at its centre.

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # zandrel-script: its commands, its output and its refusals of bad lines.
-set -u
+set -u -o pipefail
 script=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -10,7 +10,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 # expect_ok NAME INPUT PATTERN: runs INPUT, wants status 0 and PATTERN (grep -E) in stdout.
 expect_ok() {
   local out
-  out=$(printf '%s\n' "$2" | "$script" 2>"$work/err"); local status=$?
+  out=$(printf '%s\n' "$2" | "$script" 2>"$work/err" | tr '\n' ' '); local status=$?
   [ $status -eq 0 ] || { fail "$1: status $status: $(cat "$work/err")"; return; }
   grep -Eq -- "$3" <<<"$out" || fail "$1: output lacks /$3/: $out"
 }
@@ -32,6 +32,19 @@ expect_ok "screen size" $'screen 480 640\ndump' '"columnsShown": 19, "rowsShown"
 expect_ok "smallest screen" $'screen 120 120\npaint\ndump' '"columnsShown": 8, "rowsShown": 5'
 expect_ok "comments and blanks" $'# a comment\n\n   \ndump' '"cellSize": 16'
 expect_ok "lang" $'lang zh\nlang en\ndump' '"cellSize"'
+
+# Moves by the rules: a capture in the corner, then refusals that print "refused".
+expect_ok "capture" $'play 2 1\nplay 1 1\nplay 1 2\ndump' \
+  '"sideToMove": -1, "moveNumber": 4, "history": "BAAAAB", "lastMove": \[1, 2\]'
+expect_ok "captured stone gone" $'play 2 1\nplay 1 1\nplay 1 2\ndump' '"board": \[".X\.{13}", "X\.{14}"'
+expect_ok "occupied refused" $'play 3 3\nplay 3 3' '^refused $'
+expect_ok "off board refused" $'play 0 5\nplay 21 3\nplay -7 99999\ndump' \
+  'refused.*refused.*refused.*"moveNumber": 1,'
+expect_ok "pass" $'play 20 20\ndump' '"sideToMove": -1, "moveNumber": 2, "history": "TT", "lastMove": \[20, 20\]'
+expect_ok "play drawn" $'paint\nplay 4 4\npng '"$work"$'/p.png\ndump' '"history": "DD"'
+expect_error "play arguments" "play 3" 2 'usage: play COLUMN ROW'
+expect_error "play not a number" "play 3 x" 2 ':1: play needs'
+expect_error "play too big" "play 3 99999999999" 2 ':1: play needs'
 
 expect_error "unknown command" $'dump\nfrobnicate 3' 2 ':2: unknown command "frobnicate"'
 expect_error "screen too small" "screen 100 320" 2 ':1: screen needs'

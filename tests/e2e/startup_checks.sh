@@ -1,8 +1,9 @@
 #!/bin/bash
-# ZANDREL_SCALE: a bad value ends zandrel with one line on stderr and status 2 before any display
-# is opened; good values open the window (on SDL's dummy display, so no X server is needed).
+# Start-up checks that need no X server: a bad ZANDREL_SCALE ends zandrel with one line on stderr
+# and status 2 before any display is opened; good values open the window (on SDL's dummy display);
+# with no display at all zandrel says so and ends instead of running unseen.
 #
-#   scale_setting.sh ZANDREL OUTDIR
+#   startup_checks.sh ZANDREL OUTDIR
 set -u
 zandrel=$1 outdir=$2
 rm -rf "$outdir"
@@ -23,10 +24,11 @@ for value in "" "0" "9" "3x" "junk" "-1" " 2"; do
   lines=$(wc -l <"$outdir/err")
   [ $status -eq 2 ] || fail "ZANDREL_SCALE=\"$value\": exit status $status, expected 2"
   [ "$lines" -eq 1 ] || fail "ZANDREL_SCALE=\"$value\": $lines lines on stderr, expected 1"
-  grep -qF "ZANDREL_SCALE" "$outdir/err" && grep -qF "\"$value\"" "$outdir/err" ||
-    fail "ZANDREL_SCALE=\"$value\": the message names neither the setting nor the value"
+  if ! grep -qF "ZANDREL_SCALE" "$outdir/err" || ! grep -qF "\"$value\"" "$outdir/err"; then
+    fail "ZANDREL_SCALE=\"$value\": the message does not name the setting and the value"
+  fi
   [ -s "$outdir/out" ] && fail "ZANDREL_SCALE=\"$value\": wrote to stdout"
-  [ $status -eq 2 ] && [ "$lines" -eq 1 ] || cat "$outdir/err"
+  if [ $status -ne 2 ] || [ "$lines" -ne 1 ]; then cat "$outdir/err"; fi
 done
 
 # Accepted: the program gets as far as its first frame.
@@ -48,5 +50,11 @@ for value in "8" "unset"; do
   wait "$pid" 2>/dev/null
 done
 
+# SDL would fall back to its invisible offscreen driver here.
+env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 10 "$zandrel" >"$outdir/out" 2>"$outdir/err"
+status=$?
+[ $status -eq 1 ] || fail "no display: exit status $status, expected 1"
+grep -q '^zandrel: .*display' "$outdir/err" || fail "no display: no message saying so"
+
 [ $failures -eq 0 ] || exit 1
-echo "bad scales rejected, good scales accepted"
+echo "bad scales rejected, good scales accepted, a missing display reported"
