@@ -68,26 +68,6 @@ GoBoard::~GoBoard() {
   deletePalette();
 }
 
-int GoBoard::letterToNumber(char letter) {
-  return static_cast<std::int8_t>(letter) - 64;
-}
-
-char GoBoard::numberToLetter(int number) {
-  return static_cast<char>(static_cast<std::uint8_t>(number + 64));
-}
-
-bool GoBoard::onShownBoard(int column, int row) const {
-  return column >= 1 && column <= columnsShown && row >= 1 && row <= rowsShown;
-}
-
-bool GoBoard::isPass(int column, int row) {
-  return column == 20 && row == 20;
-}
-
-Colour GoBoard::cellColour(int value) {
-  return value % 2;
-}
-
 void GoBoard::passSubstitute(int& column, int& row) const {
   const int c = columnsShown, r = rowsShown;
   for (int dc = 0; dc < 3; ++dc) {

@@ -41,6 +41,13 @@ using MoveHistory = char[historyCapacity];
 
 using Flag = std::uint8_t;
 
+// Notifications the game object posts to its main window (both parameters 0).
+constexpr unsigned notifyMoveAccepted = 1026;
+constexpr unsigned notifySolved = 1027;
+constexpr unsigned notifyFailed = 1028;
+constexpr unsigned notifyVariationWaiting = 1029;
+constexpr unsigned notifyProblemOpened = 1030;
+
 class GoBoard {
  public:
   // Reads the screen size, fits the default layout and creates the palette.
@@ -55,15 +62,19 @@ class GoBoard {
   // ---- helpers ----
 
   // The character's code as a signed 8-bit value, minus 64.
-  static int letterToNumber(char letter);
+  static int letterToNumber(char letter) { return static_cast<std::int8_t>(letter) - 64; }
   // n + 64, kept to 8 bits.
-  static char numberToLetter(int number);
+  static char numberToLetter(int number) {
+    return static_cast<char>(static_cast<std::uint8_t>(number + 64));
+  }
   // True when the point lies on the shown board.
-  bool onShownBoard(int column, int row) const;
+  bool onShownBoard(int column, int row) const {
+    return column >= 1 && column <= columnsShown && row >= 1 && row <= rowsShown;
+  }
   // True for the PassPoint (20, 20).
-  static bool isPass(int column, int row);
+  static bool isPass(int column, int row) { return column == 20 && row == 20; }
   // The colour a cell value stands for: its remainder by 2 with its sign (so Edge reads as Black).
-  static Colour cellColour(int value);
+  static Colour cellColour(int value) { return value % 2; }
   // Replaces a pass by the first empty point of the bottom-right 3 x 3 block of the shown board;
   // leaves it when none is empty.
   void passSubstitute(int& column, int& row) const;
@@ -86,6 +97,33 @@ class GoBoard {
   // the immediate recapture of a ko, off the shown board, or the move record full. With `draw`,
   // the changed points are redrawn at once.
   bool playMove(int column, int row, bool draw);
+
+  // ---- position reset and takeback ----
+
+  // Empties the board and the record and places the setup stones, Black to move; with
+  // `invalidate` the whole view is repainted.
+  void resetPosition(bool invalidate);
+  // Puts the stones of SetupText on the shown board and labels them; pairs off it are ignored.
+  void placeSetupStones();
+  // Rebuilds the position after the first n recorded moves and redraws the points that changed.
+  void replayMoves(int n);
+  // Takes back the most recent move; nothing when none has been played since the reset.
+  void takeBackOne();
+
+  // ---- problem records and loading ----
+
+  // Turns the record bytes (byteCount of them; missing ones read as zero bits) into problemWidth,
+  // problemHeight, setupText and treeText.
+  void readProblemRecord(const unsigned char* bytes, int byteCount);
+  // Opens problem problemNumber of the catalogue; nothing happens when it is out of range.
+  void loadProblem();
+  // Opens a record text as the current problem. False, with nothing changed, when the text is
+  // too long for the record buffer or holds characters outside "0".."o".
+  bool openRecord(const char* record);
+  // Indexes treeText, fits the board, clears the walk and resets the position: the restart.
+  void indexProblemTree();
+  // Index of the first ch in the zero-terminated text, or -1.
+  static int findChar(const char* text, char ch);
 
   // ---- layout and coordinate mapping ----
 
