@@ -125,6 +125,68 @@ class GoBoard {
   // Index of the first ch in the zero-terminated text, or -1.
   static int findChar(const char* text, char ch);
 
+  // ---- solution-tree queries ----
+
+  // The first child of currentNode whose move is the point (a pass child also answers its
+  // substitute point); 0 when none.
+  int findChild(int column, int row) const;
+  // The nearest earlier node one level up; -1 for the root.
+  int parentOf(int node) const;
+  int childCount(int node) const;
+  // True when the node directly after it is its child.
+  bool hasChildren(int node) const;
+  bool isLeaf(int node) const { return !hasChildren(node); }
+  // After one move was taken back: the walk steps to the parent if that move was its last node.
+  void stepWalkBack();
+
+  // ---- answering the player's move ----
+
+  // Plays the player's move, looks it up in the tree, lets the opponent reply and gives the
+  // verdict. In solving mode nothing happens unless Black is to move and the problem is unsolved.
+  void answerMove(int column, int row);
+  // The opponent's reply from the tree: the first child not yet beaten, after delayMs.
+  void playReply(int delayMs);
+  // Moves the square marker to the point.
+  void moveMarker(int column, int row);
+
+  // ---- takeback, next variation and hint ----
+
+  // "Back": to the player's turn while solving, one move in free play.
+  void takeBack();
+  // Returns to branchNode and plays the waiting reply branchChild.
+  void nextVariation();
+  // Writes the moves leading to correct leaves below currentNode (letter pairs, at most 200
+  // characters) into a 256-character buffer; returns the length.
+  int collectAnswers(char* text) const;
+  // Flashes the correct answers for 500 ms and leaves the marker on the first.
+  void showHint();
+
+  // ---- input and mode ----
+
+  void onTap(int x, int y);
+  // Hand over a point the player may tap, the arrow elsewhere.
+  void onPointerMove(int x, int y);
+  void onKey();
+  // Restarts the problem.
+  void onSecondaryButtonUp(int x, int y);
+  // Switches between solving and free play; leaving free play restarts the problem.
+  void toggleFreePlay();
+
+  // ---- status banner ----
+
+  // Draws the text at once, centred at the top of the banner strip.
+  void showBannerText(const char16_t* text) const;
+  void showSuccess() const { showBannerText(successText); }
+  void showFailure() const { showBannerText(failureText); }
+  void showGood() const { showBannerText(goodText); }
+  // Asks for the strip to be repainted when a verdict may stand in it.
+  void clearBanner() const;
+
+  // ---- sounds ----
+
+  // Plays a clip when sound is on; a clip that cannot start gives the default beep.
+  void playSound(int id) const;
+
   // ---- layout and coordinate mapping ----
 
   // Sizes the cell for the problem region, then fits.
@@ -222,6 +284,17 @@ class GoBoard {
   void redrawPoint(int column, int row) const;
   // Appends the move to the history and makes it the last move.
   void recordMove(int column, int row);
+  // The move of a tree node, and whether its entry carries the success flag.
+  BoardPoint nodeMove(int node) const;
+  bool nodeSucceeds(int node) const;
+  // A tree move as it is played: a pass becomes its substitute point when one is free.
+  BoardPoint playablePoint(BoardPoint move) const;
+  // The failure verdict.
+  void giveFailure();
+  // Draws the marker at markedPoint on a window surface of its own.
+  void drawMarkerNow() const;
+  // A move can be taken back.
+  bool canTakeBack() const;
 };
 
 // The program's one game object, built before main and destroyed at exit.

@@ -176,6 +176,14 @@ void setBackgroundOpaque(Surface surface, bool opaque);
 // and zero-terminated. Returns the number of characters copied (0 when there is no such string).
 int loadString(int id, char16_t* buffer, int capacity);
 
+// ---- sound ----
+
+// Starts built-in clip `id` and returns at once; a clip still playing is cut off. False when there
+// is no such clip or it cannot start (no sound device).
+bool playSoundResource(int id);
+// Sounds a beep: kind 0 the default, 0x30 the exclamation.
+void beep(unsigned kind);
+
 // ---- pointer and time ----
 
 enum class Cursor { arrow, hand, hourglass };

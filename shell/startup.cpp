@@ -2,6 +2,7 @@
 #include "shell/shell.h"
 
 #include "board/go_board.h"
+#include "shell/interface_strings.h"
 
 namespace shell {
 
@@ -16,6 +17,18 @@ Result windowProcedure(Window window, unsigned message, WParam wParam, LParam lP
     case msg::paint:
       if (goBoard.mainWindow == nullptr) break;
       goBoard.onPaint();
+      return 0;
+    case msg::penUp:
+      goBoard.onTap(paramX(lParam), paramY(lParam));
+      return 0;
+    case msg::penMove:
+      goBoard.onPointerMove(paramX(lParam), paramY(lParam));
+      return 0;
+    case msg::secondaryUp:
+      goBoard.onSecondaryButtonUp(paramX(lParam), paramY(lParam));
+      return 0;
+    case msg::keyDown:
+      goBoard.onKey();
       return 0;
     case msg::close:
       postQuitMessage(0);
@@ -39,13 +52,18 @@ Result windowProcedure(Window window, unsigned message, WParam wParam, LParam lP
 
 bool startUp() {
   if (!platform::start()) return false;
-  const char16_t* className = u"ZANDREL";
-  if (!registerWindowClass(className, windowProcedure, 101)) return false;
-  Window window = createWindow(className, u"Zandrel");
+  chooseLanguage();
+  loadWindowStrings();
+  if (!registerWindowClass(strings.windowClassName, windowProcedure, 101)) return false;
+  Window window = createWindow(strings.windowClassName, strings.windowTitle);
   if (window == nullptr) return false;
   goBoard.mainWindow = window;
   showWindow(window, 1);
   updateWindow(window);
+  loadInterfaceStrings();
+  goBoard.successText = strings.successText;
+  goBoard.failureText = strings.failureText;
+  goBoard.goodText = strings.goodText;
   return true;
 }
 

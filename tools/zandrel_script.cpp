@@ -15,6 +15,7 @@
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
 #include "shell/shell.h"
+#include "view/status_banner.h"
 
 namespace {
 
@@ -28,7 +29,8 @@ struct ScriptError {
 }
 
 struct Session {
-  bool anythingDone = false;  // a command other than screen and lang ran
+  bool anythingDone = false;            // a command other than screen and lang ran
+  std::vector<unsigned> notifications;  // handled since the last dump
   bool started = false;
   bool ended = false;
   int exitCode = 0;
@@ -44,6 +46,8 @@ void runUntilIdle(Session& session) {
       session.exitCode = static_cast<int>(message.wParam);
       return;
     }
+    if (message.id >= notifyMoveAccepted && message.id <= notifyProblemOpened)
+      session.notifications.push_back(message.id);
     platform::translateMessage(message);
     platform::dispatchMessage(message);
   }
@@ -91,16 +95,74 @@ std::string jsonPoint(const BoardPoint& p) {
   return "[" + std::to_string(p.column) + ", " + std::to_string(p.row) + "]";
 }
 
-void dump() {
+std::string utf8(const char16_t* text) {
+  std::string out;
+  for (; text != nullptr && *text != 0; ++text) {
+    char32_t c = *text;
+    if (c >= 0xD800 && c < 0xDC00 && text[1] >= 0xDC00 && text[1] < 0xE000)
+      c = 0x10000 + ((c - 0xD800) << 10) + (*++text - 0xDC00);
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+const char* cursorName(platform::Cursor cursor) {
+  switch (cursor) {
+    case platform::Cursor::hand:
+      return "hand";
+    case platform::Cursor::hourglass:
+      return "hourglass";
+    default:
+      return "arrow";
+  }
+}
+
+template <typename T>
+std::string jsonList(const std::vector<T>& items, bool quoted) {
+  std::string out = "[";
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    std::ostringstream item;
+    item << items[i];
+    out += (i > 0 ? ", " : "") + (quoted ? jsonString(item.str()) : item.str());
+  }
+  return out + "]";
+}
+
+void dump(Session& session) {
   const GoBoard& b = goBoard;
   platform::headless::Record record = platform::headless::takeRecord();
   std::ostringstream out;
-  out << "{\"sideToMove\": " << b.sideToMove << ", \"moveNumber\": " << b.moveNumber
+  out << "{\"problemNumber\": " << b.problemNumber
+      << ", \"problemLoaded\": " << int{b.problemLoaded}
+      << ", \"setupText\": " << jsonString(b.setupText)
+      << ", \"treeText\": " << jsonString(b.treeText) << ", \"nodeCount\": " << b.nodeCount
+      << ", \"sideToMove\": " << b.sideToMove << ", \"moveNumber\": " << b.moveNumber
       << ", \"history\": " << jsonString(b.history) << ", \"lastMove\": " << jsonPoint(b.lastMove)
       << ", \"markedPoint\": " << jsonPoint(b.markedPoint)
       << ", \"columnsShown\": " << b.columnsShown << ", \"rowsShown\": " << b.rowsShown
       << ", \"cellSize\": " << b.cellSize << ", \"stoneRadius\": " << b.stoneRadius
-      << ", \"freePlay\": " << b.freePlay << ", \"board\": [";
+      << ", \"currentNode\": " << b.currentNode << ", \"currentDepth\": " << b.currentDepth
+      << ", \"solved\": " << int{b.solved} << ", \"failed\": " << int{b.failed}
+      << ", \"variationPending\": " << int{b.variationPending}
+      << ", \"offTree\": " << int{b.offTree} << ", \"branchNode\": " << b.branchNode
+      << ", \"branchChild\": " << b.branchChild << ", \"freePlay\": " << b.freePlay
+      << ", \"soundOn\": " << int{b.soundOn}
+      << ", \"banner\": " << jsonString(utf8(banner::standingText())) << ", \"cursor\": \""
+      << cursorName(platform::headless::cursor()) << "\", \"board\": [";
   for (int row = 1; row <= b.rowsShown; ++row) {
     std::string line;
     for (int column = 1; column <= b.columnsShown; ++column) {
@@ -109,10 +171,10 @@ void dump() {
     }
     out << (row > 1 ? ", " : "") << jsonString(line);
   }
-  out << "], \"sleeps\": [";
-  for (std::size_t i = 0; i < record.sleeps.size(); ++i)
-    out << (i > 0 ? ", " : "") << record.sleeps[i];
-  out << "]}";
+  out << "], \"sounds\": " << jsonList(record.sounds, true)
+      << ", \"notifications\": " << jsonList(session.notifications, false)
+      << ", \"sleeps\": " << jsonList(record.sleeps, false) << "}";
+  session.notifications.clear();
   std::cout << out.str() << '\n';
 }
 
@@ -161,6 +223,11 @@ void runCommand(Session& session, const std::vector<std::string>& words) {
     runUntilIdle(session);
     std::string error;
     if (!platform::headless::writePng(words[1], error)) fail(error, 1);
+  } else if (command == "problem") {
+    expectArguments(1, "problem RECORD");
+    ensureStarted(session);
+    if (!goBoard.openRecord(words[1].c_str()))
+      fail("problem needs a record text of fewer than 8192 characters from \"0\" to \"o\"");
   } else if (command == "play") {
     expectArguments(2, "play COLUMN ROW");
     long long column, row;
@@ -169,10 +236,32 @@ void runCommand(Session& session, const std::vector<std::string>& words) {
       fail("play needs a column and a row, each a whole number that fits in 32 bits");
     if (!goBoard.playMove(static_cast<int>(column), static_cast<int>(row), true))
       std::cout << "refused\n";
+  } else if (command == "tap" || command == "move" || command == "secondary") {
+    expectArguments(2, (command + " X Y").c_str());
+    long long x, y;
+    if (!parseInt(words[1], -100000, 100000, x) || !parseInt(words[2], -100000, 100000, y))
+      fail(command + " needs client pixel coordinates, two whole numbers");
+    ensureStarted(session);
+    using platform::host::EventKind;
+    const int dx = static_cast<int>(x), dy = static_cast<int>(y) + platform::topBarHeight;
+    if (command == "tap") {
+      platform::headless::pushEvent({EventKind::stylusDown, dx, dy, 0});
+      platform::headless::pushEvent({EventKind::stylusUp, dx, dy, 0});
+    } else {
+      platform::headless::pushEvent(
+          {command == "move" ? EventKind::stylusMove : EventKind::secondaryUp, dx, dy, 0});
+    }
+  } else if (command == "key") {
+    if (arguments > 1) fail("usage: key [CODE]");
+    long long code = 13;
+    if (arguments == 1 && !parseInt(words[1], 0, INT_MAX, code))
+      fail("key needs a key code, a whole number from 0");
+    ensureStarted(session);
+    platform::headless::pushEvent({platform::host::EventKind::key, 0, 0, static_cast<int>(code)});
   } else if (command == "dump") {
     expectArguments(0, "dump");
     runUntilIdle(session);
-    dump();
+    dump(session);
   } else {
     fail("unknown command \"" + command + "\"");
   }

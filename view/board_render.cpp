@@ -1,5 +1,6 @@
 // Drawing of the board view: background, grid, star points, stones and marks.
 #include "board/go_board.h"
+#include "view/status_banner.h"
 
 using platform::Point;
 using platform::Rect;
@@ -148,7 +149,11 @@ void GoBoard::paintBoard(Surface surface) const {
 
 void GoBoard::onPaint() const {
   if (mainWindow == nullptr) return;
-  Surface surface = platform::beginPaint(mainWindow, nullptr);
+  Rect area{};
+  Surface surface = platform::beginPaint(mainWindow, &area);
   if (surface != nullptr) paintBoard(surface);
   platform::endPaint(mainWindow, surface);
+  // A paint that reaches into the banner strip paints over a standing verdict.
+  if (area.bottom > viewHeight - 32 && area.top < viewHeight && area.right > area.left)
+    banner::stripRepainted();
 }

@@ -168,7 +168,10 @@ void translateInput(const host::InputEvent& e) {
       }
       break;
     case host::EventKind::stylusMove:
-      if (stroke == StrokeTarget::client) postPointer(msg::penMove, e.x, e.y);
+      // A stroke that began in the client area follows the pen; a hovering pointer (hosts that
+      // report one) counts over the client area only.
+      if (stroke == StrokeTarget::client || (stroke == StrokeTarget::none && inClient(e.x, e.y)))
+        postPointer(msg::penMove, e.x, e.y);
       break;
     case host::EventKind::stylusUp:
       if (stroke == StrokeTarget::client) {

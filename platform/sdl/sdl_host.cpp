@@ -158,14 +158,21 @@ bool translate(const SDL_Event& e, InputEvent& event) {
   }
 }
 
-// Queues PCM in `spec`'s format on the device, converting to the device's format when it differs.
+// The device plays one format, the finest the clips use, so clips are only ever converted up
+// (8 to 16 bits, 11025 to 22050 Hz) whichever of them plays first. 512 frames (23 ms) keep the
+// stone's click close to the tap.
+constexpr int deviceRate = 22050;
+constexpr Uint16 deviceFrames = 512;
+
+// Queues PCM in `spec`'s format on the device, converting it to the device's format.
 bool queueSound(const SDL_AudioSpec& spec, const Uint8* data, Uint32 length) {
   if (!audioAvailable || length == 0) return false;
   if (!audioDevice) {
-    SDL_AudioSpec wanted = spec;
-    wanted.callback = nullptr;
-    wanted.userdata = nullptr;
-    wanted.samples = 1024;
+    SDL_AudioSpec wanted{};
+    wanted.freq = deviceRate;
+    wanted.format = AUDIO_S16SYS;
+    wanted.channels = 1;
+    wanted.samples = deviceFrames;
     audioDevice = SDL_OpenAudioDevice(nullptr, 0, &wanted, &audioSpec, 0);
     // A driver may start without a device to open (ALSA without a card): go on silently, and
     // without retrying, which would repeat the driver's complaints on every sound.
