@@ -12,7 +12,7 @@ namespace platform::host {
 enum class EventKind { none, stylusDown, stylusMove, stylusUp, secondaryUp, key, close, expose };
 
 // Set in InputEvent::key while Alt is held.
-constexpr int altModifier = 1 << 29;
+constexpr int altModifier = key::altModifier;
 
 // Pointer positions are device pixels (the top bar included); key is the host's key code.
 struct InputEvent {
@@ -41,7 +41,19 @@ void beep(unsigned kind);
 int language();
 void raiseWindow();
 
-// Still to come with the shell: load and save the settings text, and the single-instance claim
-// with its raise request.
+// The settings text (the registry file). Returns its length, or -1 when there is none or it
+// cannot be read (then nothing is stored); a text longer than capacity - 1 reads as none.
+int loadSettings(char* buffer, int capacity);
+// Replaces the stored settings text as a whole, so a crash leaves the old text or the new one.
+bool saveSettings(const char* text, int length);
+
+enum class InstanceClaim { claimed, heldByAnother, failed };
+// Claims the program's single-instance name for this copy; the claim ends with the process.
+InstanceClaim claimInstance(const char16_t* name);
+void releaseInstance();
+// Whether another copy holds the claim and takes requests.
+bool otherInstanceRunning(const char16_t* name);
+// Asks the other copy to raise its window. False when none answers.
+bool raiseOtherInstance(const char16_t* name);
 
 }  // namespace platform::host

@@ -54,6 +54,7 @@ constexpr unsigned close = 0x0010;
 constexpr unsigned quit = 0x0012;
 constexpr unsigned settingChange = 0x001A;
 constexpr unsigned keyDown = 0x0100;
+constexpr unsigned initDialog = 0x0110;
 constexpr unsigned command = 0x0111;
 constexpr unsigned initMenuPopup = 0x0117;
 constexpr unsigned penMove = 0x0200;
@@ -102,8 +103,11 @@ void showWindow(Window window, int showCommand);
 // Delivers a pending paint at once.
 void updateWindow(Window window);
 void setWindowText(Window window, const char16_t* text);
-// The main window when its class and title match (either may be null to match any), else null.
+// The main window when its class and title match (either may be null to match any); else the
+// main window of another running copy of the program, when one answers; else null.
 Window findWindow(const char16_t* className, const char16_t* title);
+// Raises the window (the handle may carry its lowest bit set); for another copy's window, asks
+// that copy to raise it.
 bool bringToForeground(Window window);
 
 // ---- messages ----
@@ -120,6 +124,26 @@ bool postMessage(Window window, unsigned message, WParam wParam, LParam lParam);
 // Calls the window procedure at once.
 Result sendMessage(Window window, unsigned message, WParam wParam, LParam lParam);
 Result defaultWindowProcedure(Window window, unsigned message, WParam wParam, LParam lParam);
+
+// Key codes in msg::keyDown's wParam (the host's codes; printable keys are their characters).
+namespace key {
+constexpr int backspace = 8;
+constexpr int enter = 13;
+constexpr int escape = 27;
+constexpr int slash = '/';
+constexpr int f4 = 0x4000003D;
+constexpr int keypad0 = 0x40000062;  // keypad 1..9 are 0x40000059..0x40000061
+// Set while Alt is held.
+constexpr int altModifier = 1 << 29;
+}  // namespace key
+
+struct AcceleratorTableObject;
+using Accelerators = AcceleratorTableObject*;
+// The accelerator table resource `id`, or null.
+Accelerators loadAccelerators(int id);
+// When the message is a key the table maps, sends msg::command with the mapped id to the window
+// and returns true (the message is consumed).
+bool translateAccelerator(Window window, Accelerators table, const Message& message);
 
 // ---- painting ----
 
@@ -183,6 +207,94 @@ int loadString(int id, char16_t* buffer, int capacity);
 bool playSoundResource(int id);
 // Sounds a beep: kind 0 the default, 0x30 the exclamation.
 void beep(unsigned kind);
+
+// ---- shell: the menu bar ----
+
+struct MenuBarObject;
+struct MenuObject;
+using MenuBar = MenuBarObject*;
+using Menu = MenuObject*;
+
+// Creates the menu bar along the bottom of the screen for the owner from a menu-bar resource.
+// Its buttons send msg::command with their id to the owner; a button with a popup opens it
+// upwards, sending msg::initMenuPopup first; a popup item sends its id. Null when it cannot.
+MenuBar createMenuBar(Window owner, int resourceId);
+void showMenuBar(MenuBar bar, bool show);
+void destroyMenuBar(MenuBar bar);
+// The menu bar's menu, and the popup behind the button `buttonId` (null if it has none).
+Menu menuBarMenu(MenuBar bar);
+Menu menuBarPopup(MenuBar bar, int buttonId);
+// Replaces a button's caption. False when there is no such button.
+bool setMenuBarButtonText(MenuBar bar, int buttonId, const char16_t* text);
+// Checks or unchecks a popup item. False when there is no such item.
+bool checkMenuItem(Menu menu, int itemId, bool checked);
+// Whether a popup item is checked (tools and tests).
+bool menuItemChecked(Menu menu, int itemId);
+
+// The shell's activation record; `size` is 12.
+struct ActivationInfo {
+  std::uint32_t size;
+  std::uint32_t previousState;
+  std::uint32_t reserved;
+};
+static_assert(sizeof(ActivationInfo) == 12);
+// The shell's handling of activation and setting-change messages.
+void shellHandleActivate(Window window, WParam wParam, LParam lParam, ActivationInfo* info);
+void shellHandleSettingChange(Window window, WParam wParam, LParam lParam, ActivationInfo* info);
+// Gives the keyboard focus to the window.
+void setFocus(Window window);
+
+// ---- dialogs and message boxes ----
+
+struct DialogObject;
+using Dialog = DialogObject*;
+using DialogProcedure = Result (*)(Dialog dialog, unsigned message, WParam wParam, LParam lParam);
+
+// Runs a dialog resource modally over the owner, with its own message loop. The procedure gets
+// msg::initDialog first, then msg::command with an item id (OK 1019-style buttons send their
+// item id; Enter sends the default button, Escape the cancel button; closing sends 2). Returns
+// the value given to endDialog, or a negative number when the dialog could not be shown.
+int dialogBox(int resourceId, Window owner, DialogProcedure procedure);
+void endDialog(Dialog dialog, int result);
+void setDialogTitle(Dialog dialog, const char16_t* title);
+// Text of an item: its length, a copy cut to capacity - 1 characters (returns the length
+// copied), and replacing it. Unknown items read as empty.
+int dialogItemTextLength(Dialog dialog, int itemId);
+int getDialogItemText(Dialog dialog, int itemId, char16_t* buffer, int capacity);
+void setDialogItemText(Dialog dialog, int itemId, const char16_t* text);
+void setDialogFocus(Dialog dialog, int itemId);
+// The platform's last error code (set when a dialog cannot be shown).
+int lastError();
+
+namespace box {
+constexpr unsigned ok = 0x0000;
+}
+// A modal message box with the text, the caption (null: none) and an OK button. Returns 1.
+int messageBox(Window owner, const char16_t* text, const char16_t* caption, unsigned flags);
+
+// ---- single instance ----
+
+struct MutexObject;
+using Mutex = MutexObject*;
+// Claims the named mutex for this copy of the program. Null on failure; `alreadyExisted` tells
+// that another copy holds it (the handle is then valid but owns nothing).
+Mutex createNamedMutex(const char16_t* name, bool& alreadyExisted);
+void closeHandle(Mutex mutex);
+
+// ---- registry ----
+
+struct KeyObject;
+using Key = KeyObject*;
+// Opens a key under the current user for reading. False when it does not exist.
+bool openKey(const char16_t* path, Key& key);
+// Creates or opens a key under the current user for writing. False on failure.
+bool createKey(const char16_t* path, Key& key);
+// Reads a 4-byte value. False when it is missing or not a 4-byte value.
+bool queryValue(Key key, const char16_t* name, std::uint32_t& value);
+// Writes a 4-byte value; it is stored when the key is closed. False on failure.
+bool setValue(Key key, const char16_t* name, std::uint32_t value);
+// Closes the key, storing what was written. False when storing failed.
+bool closeKey(Key key);
 
 // ---- pointer and time ----
 

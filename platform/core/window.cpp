@@ -40,6 +40,8 @@ int screenW = 0, screenH = 0;
 
 ClassRecord windowClass{};
 WindowObject mainWindow{};
+// Stands for the main window of another running copy; never alive here.
+WindowObject otherCopyWindow{};
 
 constexpr int queueSize = 256;
 Message queue[queueSize];
@@ -353,13 +355,25 @@ void setWindowText(Window window, const char16_t* title) {
 }
 
 Window findWindow(const char16_t* className, const char16_t* title) {
-  if (!mainWindow.alive) return nullptr;
-  if (className != nullptr && !sameText(className, mainWindow.className)) return nullptr;
-  if (title != nullptr && !sameText(title, mainWindow.title)) return nullptr;
-  return &mainWindow;
+  if (mainWindow.alive) {
+    if ((className == nullptr || sameText(className, mainWindow.className)) &&
+        (title == nullptr || sameText(title, mainWindow.title)))
+      return &mainWindow;
+    return nullptr;
+  }
+  // Another copy of the program holds the single-instance name: its window stands for it.
+  if (className != nullptr && host::otherInstanceRunning(className)) {
+    copyText(otherCopyWindow.className, 64, className);
+    return &otherCopyWindow;
+  }
+  return nullptr;
 }
 
 bool bringToForeground(Window window) {
+  // Callers may mark the handle by setting its lowest bit.
+  window = reinterpret_cast<Window>(reinterpret_cast<std::uintptr_t>(window) &
+                                    ~static_cast<std::uintptr_t>(1));
+  if (window == &otherCopyWindow) return host::raiseOtherInstance(otherCopyWindow.className);
   if (!isMain(window)) return false;
   host::raiseWindow();
   return true;

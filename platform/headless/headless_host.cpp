@@ -187,3 +187,13 @@ int language() {
 void raiseWindow() {}
 
 }  // namespace platform::host
+
+// Placeholders until the settings store and the single-instance claim land.
+namespace platform::host {
+int loadSettings(char*, int) { return -1; }
+bool saveSettings(const char*, int) { return true; }
+InstanceClaim claimInstance(const char16_t*) { return InstanceClaim::claimed; }
+void releaseInstance() {}
+bool otherInstanceRunning(const char16_t*) { return false; }
+bool raiseOtherInstance(const char16_t*) { return false; }
+}  // namespace platform::host
