@@ -21,7 +21,8 @@ unsigned char byteOf(unsigned low, unsigned high) {
 constexpr int treeTextCleared = 4096;
 constexpr int entryLength = 6;
 constexpr int maxEntries = 511;
-static_assert(maxEntries * entryLength < treeTextCleared, "the longest tree leaves a zero after it");
+static_assert(maxEntries * entryLength < treeTextCleared,
+              "the longest tree leaves a zero after it");
 static_assert(treeTextCleared <= treeTextCapacity);
 
 // The record's bit sequence after the header, lowest bit first; bytes from byteCount on read as

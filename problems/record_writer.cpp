@@ -67,8 +67,7 @@ bool checkProblem(const ProblemDescription& p, RecordFault& fault) {
     const ProblemNode& n = p.nodes[i];
     if (i == 0 && n.depth != 1)
       return refuse(fault, 1, "node 1 is at depth %d: the first node must be at depth 1", n.depth);
-    if (n.depth < 1)
-      return refuse(fault, i + 1, "node %d is at depth %d: below 1", i + 1, n.depth);
+    if (n.depth < 1) return refuse(fault, i + 1, "node %d is at depth %d: below 1", i + 1, n.depth);
     if (n.depth > previous + 1)
       return refuse(fault, i + 1,
                     "node %d at depth %d follows depth %d: at most one deeper than the node before",
@@ -116,8 +115,7 @@ char armour(unsigned value) {
 
 }  // namespace
 
-bool writeProblemRecord(const ProblemDescription& p, char* text, int capacity,
-                        RecordFault& fault) {
+bool writeProblemRecord(const ProblemDescription& p, char* text, int capacity, RecordFault& fault) {
   if (capacity > 0) text[0] = '\0';
   fault.node = 0;
   fault.message[0] = '\0';

@@ -74,8 +74,8 @@ bool encodeFile(const std::string& path, std::string& line, std::vector<std::str
   auto moveName = [&](int node) {
     if (node < 1) return std::string("the root");
     const record::NodeSource& s = problem.sources[static_cast<std::size_t>(node) - 1];
-    return "move " + std::to_string(problem.nodes[static_cast<std::size_t>(node) - 1].depth) +
-           " " + s.move;
+    return "move " + std::to_string(problem.nodes[static_cast<std::size_t>(node) - 1].depth) + " " +
+           s.move;
   };
   // The message's own node is on the line it starts with; another node is given its line.
   auto explain = [&](const record::Finding& f) {
@@ -179,7 +179,8 @@ bool readForDisplay(const RecordInput& input, record::RecordContents& contents, 
   const std::vector<record::Finding> faults = record::checkFormat(contents);
   for (const record::Finding& f : faults)
     std::cerr << input.origin << ": "
-              << record::describe(f, [&](int n) { return record::nodeName(contents.problem, n); }) << '\n';
+              << record::describe(f, [&](int n) { return record::nodeName(contents.problem, n); })
+              << '\n';
   return faults.empty();
 }
 
@@ -229,8 +230,10 @@ std::string showProblem(const record::RecordContents& contents) {
     const bool leaf = i + 1 == p.nodes.size() || p.nodes[i + 1].depth <= n.depth;
     out << std::string(static_cast<std::size_t>(std::clamp(n.depth - 1, 0, 200)) * 2, ' ')
         << (n.depth % 2 != 0 ? "B " : "W ") << record::pointName(n.column, n.row);
-    if (leaf) out << (n.success ? " correct" : " wrong");
-    else if (n.success) out << " (flag 1)";
+    if (leaf)
+      out << (n.success ? " correct" : " wrong");
+    else if (n.success)
+      out << " (flag 1)";
     out << '\n';
   }
   return out.str();
@@ -245,7 +248,8 @@ int show(const std::vector<RecordInput>& records) {
       ok = false;
       continue;
     }
-    if (records.size() > 1) out += (i > 0 ? "\nproblem " : "problem ") + std::to_string(i + 1) + "\n";
+    if (records.size() > 1)
+      out += (i > 0 ? "\nproblem " : "problem ") + std::to_string(i + 1) + "\n";
     out += showProblem(contents);
   }
   if (!ok) return 1;
@@ -276,9 +280,9 @@ int check(const std::vector<RecordInput>& records) {
     }
     if (faults.empty()) {
       const record::Problem& p = contents.problem;
-      line += "ok (" + std::to_string(p.nodes.size()) + " nodes, depth " +
-              std::to_string(record::treeDepth(p)) + ", region " + std::to_string(p.width) +
-              "x" + std::to_string(p.height) + ")";
+      line += "ok (" + std::to_string(p.nodes.size()) + (p.nodes.size() == 1 ? " node" : " nodes") +
+              ", depth " + std::to_string(record::treeDepth(p)) + ", region " +
+              std::to_string(p.width) + "x" + std::to_string(p.height) + ")";
     } else {
       allGood = false;
       line += "FAIL: ";

@@ -185,16 +185,16 @@ TEST(DecodeRecordText, GroupsAndShortTails) {
     Bytes bytes;
   } cases[] = {
       {"", {}},
-      {"0", {}},                         // one character carries nothing
-      {"00", {0x00}},                    // 4k + 2: one byte
-      {"o3", {0xFF}},                    // bits 6..7 from the second character
-      {"000", {0x00, 0x00}},             // 4k + 3: two bytes
-      {"oo<", {0x3F, 0xFF}},             // "<" is 12: bits 0..1 to b0, bits 2..3 to b1
+      {"0", {}},              // one character carries nothing
+      {"00", {0x00}},         // 4k + 2: one byte
+      {"o3", {0xFF}},         // bits 6..7 from the second character
+      {"000", {0x00, 0x00}},  // 4k + 3: two bytes
+      {"oo<", {0x3F, 0xFF}},  // "<" is 12: bits 0..1 to b0, bits 2..3 to b1
       {"0000", {0x00, 0x00, 0x00}},
-      {"123o", {0xC1, 0xC2, 0xC3}},      // "o" is 63: bits 6..7 of each byte set
-      {"1236", {0x81, 0x42, 0x03}},      // "6" is 6: 2 to b0, 1 to b1, 0 to b2
+      {"123o", {0xC1, 0xC2, 0xC3}},  // "o" is 63: bits 6..7 of each byte set
+      {"1236", {0x81, 0x42, 0x03}},  // "6" is 6: 2 to b0, 1 to b1, 0 to b2
       {"?:PN", {0x8F, 0xCA, 0x60}},
-      {"?:PN1", {0x8F, 0xCA, 0x60}},     // 4k + 1: the last character is dropped
+      {"?:PN1", {0x8F, 0xCA, 0x60}},  // 4k + 1: the last character is dropped
       {"?:PN10", {0x8F, 0xCA, 0x60, 0x01}},
       {"?:PN100", {0x8F, 0xCA, 0x60, 0x01, 0x00}},
   };
@@ -267,8 +267,8 @@ TEST(ReadProblemRecord, ExplicitDepthThenDepthCodeOne) {
   h.firstMove = static_cast<int>(codeOf(1, 1));
   h.entryCount = 5;
   const std::string sequence = "1 0 " + bitsOf(3, 8) + moveFieldBits(codeOf(2, 2), 0) + "1 " +
-                               "1 " + moveFieldBits(codeOf(3, 3), 1) + "1 " + "0 " +
-                               bitsOf(1, 8) + moveFieldBits(codeOf(4, 4), 0) + "1";
+                               "1 " + moveFieldBits(codeOf(3, 3), 1) + "1 " + "0 " + bitsOf(1, 8) +
+                               moveFieldBits(codeOf(4, 4), 0) + "1";
   EXPECT_EQ(readBytes(fromSequence(h, sequence), 99).tree, "00000~1AA0 ~3BB0 ~4CC1 ~1DD0 ~");
 }
 
@@ -281,8 +281,7 @@ TEST(ReadProblemRecord, TrailerWithFourIgnoredBits) {
   const Read plain = readBytes(fromSequence(h, "1 " + after), 99);
   EXPECT_EQ(plain.tree, "00000~1DD0 ~2EF1 ~");
   for (unsigned ignored = 0; ignored < 16; ++ignored)
-    EXPECT_EQ(readBytes(fromSequence(h, "0 " + bitsOf(ignored, 4) + after), 99), plain)
-        << ignored;
+    EXPECT_EQ(readBytes(fromSequence(h, "0 " + bitsOf(ignored, 4) + after), 99), plain) << ignored;
 }
 
 TEST(ReadProblemRecord, PassCodeReadsAsTT) {
@@ -357,14 +356,10 @@ struct Description {
   std::vector<BoardPoint> black, white;
   std::vector<ProblemNode> nodes;
   ProblemDescription view() const {
-    return ProblemDescription{width,
-                              height,
-                              black.data(),
-                              static_cast<int>(black.size()),
-                              white.data(),
-                              static_cast<int>(white.size()),
-                              nodes.data(),
-                              static_cast<int>(nodes.size())};
+    return ProblemDescription{width,        height,
+                              black.data(), static_cast<int>(black.size()),
+                              white.data(), static_cast<int>(white.size()),
+                              nodes.data(), static_cast<int>(nodes.size())};
   }
 };
 
@@ -392,7 +387,9 @@ std::string written(const Description& d, RecordFault& fault) {
 }
 
 Description randomProblem(std::mt19937& random, int maxStones, int maxNodes) {
-  auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+  auto pick = [&](int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(random);
+  };
   Description d;
   d.width = pick(3, 19);
   d.height = pick(3, 19);
@@ -418,7 +415,8 @@ Description randomProblem(std::mt19937& random, int maxStones, int maxNodes) {
 TEST(WriteProblemRecord, RandomProblemsReadBackUnchanged) {
   std::mt19937 random(20240611);
   for (int round = 0; round < 300; ++round) {
-    const Description d = randomProblem(random, round % 10 == 0 ? 382 : 12, round % 7 == 0 ? 498 : 30);
+    const Description d =
+        randomProblem(random, round % 10 == 0 ? 382 : 12, round % 7 == 0 ? 498 : 30);
     RecordFault fault{};
     const std::string text = written(d, fault);
     ASSERT_FALSE(text.empty()) << fault.message;
@@ -446,7 +444,8 @@ TEST(WriteProblemRecord, LimitsAreAcceptedUpToTheirEdge) {
   d.black.assign(255, BoardPoint{1, 1});
   d.white.assign(127, BoardPoint{19, 19});
   for (int depth = 1; depth <= maxRecordDepth; ++depth) d.nodes.push_back({depth, 20, 20, 0});
-  while (d.nodes.size() < static_cast<std::size_t>(maxRecordNodes)) d.nodes.push_back({1, 1, 19, 1});
+  while (d.nodes.size() < static_cast<std::size_t>(maxRecordNodes))
+    d.nodes.push_back({1, 1, 19, 1});
   RecordFault fault{};
   const std::string text = written(d, fault);
   ASSERT_FALSE(text.empty()) << fault.message;
@@ -463,33 +462,55 @@ TEST(WriteProblemRecord, RefusesWhatTheTrainerCannotCarry) {
     int node;
     const char* message;
   } cases[] = {
-      {"depth 78", [](Description& d) {
+      {"depth 78",
+       [](Description& d) {
          d.nodes.clear();
          for (int depth = 1; depth <= 78; ++depth) d.nodes.push_back({depth, 1, 1, 0});
-       }, 78, "node 78 is at depth 78: at most 77"},
-      {"a jump of two", [](Description& d) { d.nodes.push_back({4, 1, 1, 0}); }, 3,
-       "node 3 at depth 4 follows depth 2"},
+       },
+       78, "node 78 is at depth 78: at most 77"},
+      {"a jump of two",
+       [](Description& d) {
+         d.nodes.push_back({4, 1, 1, 0});
+       },
+       3, "node 3 at depth 4 follows depth 2"},
       {"node 1 deeper", [](Description& d) { d.nodes[0].depth = 2; }, 1,
        "node 1 is at depth 2: the first node must be at depth 1"},
       {"depth 0", [](Description& d) { d.nodes[1].depth = 0; }, 2, "node 2 is at depth 0"},
-      {"500 entries", [](Description& d) { d.nodes.assign(499, ProblemNode{1, 1, 1, 0}); }, 0,
-       "500 tree entries with the root: at most 499"},
-      {"383 stones", [](Description& d) {
+      {"500 entries",
+       [](Description& d) {
+         d.nodes.assign(499, ProblemNode{1, 1, 1, 0});
+       },
+       0, "500 tree entries with the root: at most 499"},
+      {"383 stones",
+       [](Description& d) {
          d.black.assign(200, BoardPoint{1, 1});
          d.white.assign(183, BoardPoint{1, 1});
-       }, 0, "383 setup stones: at most 382"},
-      {"256 Black", [](Description& d) { d.black.assign(256, BoardPoint{1, 1}); }, 0,
-       "256 Black setup stones: at most 255 of one colour"},
-      {"256 White", [](Description& d) { d.white.assign(256, BoardPoint{1, 1}); }, 0,
-       "256 White setup stones: at most 255 of one colour"},
+       },
+       0, "383 setup stones: at most 382"},
+      {"256 Black",
+       [](Description& d) {
+         d.black.assign(256, BoardPoint{1, 1});
+       },
+       0, "256 Black setup stones: at most 255 of one colour"},
+      {"256 White",
+       [](Description& d) {
+         d.white.assign(256, BoardPoint{1, 1});
+       },
+       0, "256 White setup stones: at most 255 of one colour"},
       {"move off the board", [](Description& d) { d.nodes[1].column = 0; }, 2,
        "node 2: (0, 4) is neither a board point nor the pass"},
       {"half a pass", [](Description& d) { d.nodes[0].column = 20; }, 1,
        "node 1: (20, 3) is neither a board point nor the pass"},
-      {"stone on the pass", [](Description& d) { d.white = {{20, 20}}; }, 0,
-       "White setup stone 1 at (20, 20) is not a board point"},
-      {"stone past row 19", [](Description& d) { d.black.push_back({5, 21}); }, 0,
-       "Black setup stone 2 at (5, 21) is not a board point"},
+      {"stone on the pass",
+       [](Description& d) {
+         d.white = {{20, 20}};
+       },
+       0, "White setup stone 1 at (20, 20) is not a board point"},
+      {"stone past row 19",
+       [](Description& d) {
+         d.black.push_back({5, 21});
+       },
+       0, "Black setup stone 2 at (5, 21) is not a board point"},
       {"narrow region", [](Description& d) { d.width = 2; }, 0,
        "region 2 x 5: each side must be 3 to 19"},
       {"tall region", [](Description& d) { d.height = 20; }, 0,

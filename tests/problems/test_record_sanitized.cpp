@@ -40,9 +40,9 @@ TEST(RecordOnRandomInput, ReaderStaysInsideTheBytesAndTheTexts) {
           static_cast<unsigned char>(std::uniform_int_distribution<int>(0, 255)(random));
     // Every other record claims the most stones and entries there can be.
     if (round % 2 == 0 && byteCount >= 8) {
-      bytes[3] = 0xFF;   // 255 White stones
-      bytes[4] = 0xFF;   // 255 Black stones
-      bytes[5] = 0xFF;   // entry count 511 with byte 6's top bits
+      bytes[3] = 0xFF;  // 255 White stones
+      bytes[4] = 0xFF;  // 255 Black stones
+      bytes[5] = 0xFF;  // entry count 511 with byte 6's top bits
       bytes[6] |= 0xE0;
     }
     b.offTree = 0x5A;

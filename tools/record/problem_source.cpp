@@ -33,10 +33,9 @@ bool parsePointList(const sgf::Property& property, int line, std::vector<BoardPo
   for (const std::string& value : property.values) {
     const std::size_t colon = value.find(':');
     BoardPoint a{}, b{};
-    const bool ok = colon == std::string::npos
-                        ? parsePoint(value, a) && parsePoint(value, b)
-                        : parsePoint(value.substr(0, colon), a) &&
-                              parsePoint(value.substr(colon + 1), b);
+    const bool ok = colon == std::string::npos ? parsePoint(value, a) && parsePoint(value, b)
+                                               : parsePoint(value.substr(0, colon), a) &&
+                                                     parsePoint(value.substr(colon + 1), b);
     if (!ok)
       return fail(fault, line,
                   property.name + "[" + value + "]: not a point or rectangle of a 19 x 19 board");
@@ -110,15 +109,15 @@ bool problemFromSgf(const sgf::Tree& tree, Problem& problem, Diagnostic& fault) 
     if (!parsePointList(*p, root.line, blackStones, fault)) return false;
   if (const sgf::Property* p = sgf::find(root, "AW"))
     if (!parsePointList(*p, root.line, whiteStones, fault)) return false;
-  if (const sgf::Property* p = sgf::find(root, "VW"); p != nullptr && p->values != std::vector<std::string>{""})
+  if (const sgf::Property* p = sgf::find(root, "VW");
+      p != nullptr && p->values != std::vector<std::string>{""})
     if (!parsePointList(*p, root.line, view, fault)) return false;
   {
     bool seen[boardSide + 1][boardSide + 1] = {};
     for (const std::vector<BoardPoint>* stones : {&blackStones, &whiteStones})
       for (const BoardPoint& s : *stones) {
         if (seen[s.column][s.row])
-          return fail(fault, root.line,
-                      "setup point " + sgfPoint(s) + " is given more than once");
+          return fail(fault, root.line, "setup point " + sgfPoint(s) + " is given more than once");
         seen[s.column][s.row] = true;
       }
   }
@@ -158,9 +157,9 @@ bool problemFromSgf(const sgf::Tree& tree, Problem& problem, Diagnostic& fault) 
     Move move{index, depth, b != nullptr ? black : white, PassPoint};
     const std::string& value = property.values[0];
     if (!value.empty() && value != "tt" && !parsePoint(value, move.point))
-      return fail(fault, node.line,
-                  "move " + std::to_string(depth) + " " + written +
-                      ": not a point of a 19 x 19 board");
+      return fail(
+          fault, node.line,
+          "move " + std::to_string(depth) + " " + written + ": not a point of a 19 x 19 board");
     if (moves.empty() && toPlay == empty) toPlay = move.colour;
     const Colour expected = depth % 2 == 1 ? toPlay : -toPlay;
     if (move.colour != expected) {
@@ -235,14 +234,10 @@ bool problemFromSgf(const sgf::Tree& tree, Problem& problem, Diagnostic& fault) 
 }
 
 ProblemDescription describe(const Problem& p) {
-  return ProblemDescription{p.width,
-                            p.height,
-                            p.black.data(),
-                            static_cast<int>(p.black.size()),
-                            p.white.data(),
-                            static_cast<int>(p.white.size()),
-                            p.nodes.data(),
-                            static_cast<int>(p.nodes.size())};
+  return ProblemDescription{p.width,        p.height,
+                            p.black.data(), static_cast<int>(p.black.size()),
+                            p.white.data(), static_cast<int>(p.white.size()),
+                            p.nodes.data(), static_cast<int>(p.nodes.size())};
 }
 
 std::string toSgf(const Problem& p) {
@@ -264,8 +259,8 @@ std::string toSgf(const Problem& p) {
   std::vector<std::size_t> lastAtDepth{0};
   for (std::size_t i = 0; i < count; ++i) {
     // A malformed depth hangs its node where it can, rather than outside the tree.
-    const std::size_t depth =
-        static_cast<std::size_t>(std::clamp(p.nodes[i].depth, 1, static_cast<int>(lastAtDepth.size())));
+    const std::size_t depth = static_cast<std::size_t>(
+        std::clamp(p.nodes[i].depth, 1, static_cast<int>(lastAtDepth.size())));
     lastAtDepth.resize(depth);
     children[lastAtDepth[depth - 1]].push_back(i + 1);
     lastAtDepth.push_back(i + 1);

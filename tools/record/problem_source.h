@@ -12,8 +12,8 @@ namespace record {
 
 // Where a tree node came from, to name it in messages.
 struct NodeSource {
-  int line = 0;        // the SGF line of its ";"
-  std::string move;    // as written there, e.g. "W[ba]"
+  int line = 0;      // the SGF line of its ";"
+  std::string move;  // as written there, e.g. "W[ba]"
 };
 
 struct Problem {
@@ -21,8 +21,8 @@ struct Problem {
   int height = 3;
   std::vector<BoardPoint> black;
   std::vector<BoardPoint> white;
-  std::vector<ProblemNode> nodes;    // pre-order, root left out
-  std::vector<NodeSource> sources;   // per node, when the problem came from SGF
+  std::vector<ProblemNode> nodes;   // pre-order, root left out
+  std::vector<NodeSource> sources;  // per node, when the problem came from SGF
 };
 
 // A fault of a problem with the SGF line it lies on (0 when none applies).

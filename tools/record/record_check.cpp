@@ -22,8 +22,8 @@ constexpr int probeBytes = 2048;
 std::vector<BoardPoint> pointsOf(const char* pairs, int length) {
   std::vector<BoardPoint> points;
   for (int i = 0; i + 1 < length; i += 2)
-    points.push_back(BoardPoint{GoBoard::letterToNumber(pairs[i]),
-                                GoBoard::letterToNumber(pairs[i + 1])});
+    points.push_back(
+        BoardPoint{GoBoard::letterToNumber(pairs[i]), GoBoard::letterToNumber(pairs[i + 1])});
   return points;
 }
 
@@ -106,10 +106,8 @@ bool chainHasLiberty(const GoBoard& b, int column, int row, const BoardPoint& ex
     const BoardPoint p = todo.back();
     todo.pop_back();
     if (stones != nullptr) stones->push_back(p);
-    const BoardPoint next[4] = {{p.column - 1, p.row},
-                                {p.column + 1, p.row},
-                                {p.column, p.row - 1},
-                                {p.column, p.row + 1}};
+    const BoardPoint next[4] = {
+        {p.column - 1, p.row}, {p.column + 1, p.row}, {p.column, p.row - 1}, {p.column, p.row + 1}};
     for (const BoardPoint& q : next) {
       const Colour c = colour(q.column, q.row);
       if (c == empty) liberty = true;
@@ -131,7 +129,8 @@ std::string whyRefused(const GoBoard& b, int column, int row) {
   const BoardPoint here{column, row};
   int captured = 0;
   BoardPoint capture{0, 0};
-  const BoardPoint next[4] = {{column - 1, row}, {column + 1, row}, {column, row - 1}, {column, row + 1}};
+  const BoardPoint next[4] = {
+      {column - 1, row}, {column + 1, row}, {column, row - 1}, {column, row + 1}};
   bool seen[21][21] = {};
   for (const BoardPoint& q : next) {
     if (colourAt(b, q.column, q.row) != -b.sideToMove || seen[q.column][q.row]) continue;
@@ -176,7 +175,9 @@ bool readRecord(const std::string& text, RecordContents& contents, std::string& 
   const int count = decodeRecordText(reinterpret_cast<char*>(bytes.data()));
   contents.strayCharacter = text.size() % 4 == 1;
   contents.byteCount = count;
-  auto byte = [&](int i) { return i < count ? static_cast<unsigned>(bytes[static_cast<std::size_t>(i)]) : 0u; };
+  auto byte = [&](int i) {
+    return i < count ? static_cast<unsigned>(bytes[static_cast<std::size_t>(i)]) : 0u;
+  };
   const unsigned first = byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3);
   const unsigned second = byte(4) << 24 | byte(5) << 16 | byte(6) << 8 | byte(7);
   contents.whiteCount = static_cast<int>(first & 255u);
@@ -197,14 +198,11 @@ bool readRecord(const std::string& text, RecordContents& contents, std::string& 
   Problem& p = contents.problem;
   p.width = board.problemWidth;
   p.height = board.problemHeight;
+  // The reader always writes the blank and the bar, whatever the record holds.
+  const int blank = GoBoard::findChar(board.setupText, ' ');
   const int bar = GoBoard::findChar(board.setupText, '|');
-  const int length = bar >= 0 ? bar : static_cast<int>(contents.setupText.size());
-  const int blank = std::min(GoBoard::findChar(board.setupText, ' ') < 0
-                                 ? length
-                                 : GoBoard::findChar(board.setupText, ' '),
-                             length);
   p.black = pointsOf(board.setupText, blank);
-  if (blank < length) p.white = pointsOf(board.setupText + blank + 1, length - blank - 1);
+  p.white = pointsOf(board.setupText + blank + 1, bar - blank - 1);
   for (std::size_t at = 6; at + 5 < contents.treeText.size(); at += 6) {
     const char* entry = board.treeText + at;
     p.nodes.push_back(ProblemNode{static_cast<signed char>(entry[0]) - 48,
@@ -233,10 +231,10 @@ std::vector<Finding> checkFormat(const RecordContents& c) {
   auto add = [&](int node, const std::string& message) {
     found.push_back(Finding{node, 0, message});
   };
-  if (c.widthField < minRegionSide || c.widthField > maxRegionSide || c.heightField < minRegionSide ||
-      c.heightField > maxRegionSide)
-    add(0, "region fields " + std::to_string(c.widthField) + " x " +
-               std::to_string(c.heightField) + " are outside 3..19");
+  if (c.widthField < minRegionSide || c.widthField > maxRegionSide ||
+      c.heightField < minRegionSide || c.heightField > maxRegionSide)
+    add(0, "region fields " + std::to_string(c.widthField) + " x " + std::to_string(c.heightField) +
+               " are outside 3..19");
   if (c.blackCount + c.whiteCount > maxSetupStones)
     add(0, std::to_string(c.blackCount + c.whiteCount) + " setup stones: at most " +
                std::to_string(maxSetupStones) + " fit the setup text");
@@ -309,8 +307,9 @@ PlayFindings checkPlay(const std::string& text) {
   for (const BoardPoint& s : setup)
     if (isBoardPoint(s) && !b.onShownBoard(s.column, s.row))
       found.illegal.push_back(Finding{
-          0, 0, "setup stone " + pointName(s.column, s.row) + " lies off the shown board (" +
-                 std::to_string(b.columnsShown) + " x " + std::to_string(b.rowsShown) + " shown)"});
+          0, 0,
+          "setup stone " + pointName(s.column, s.row) + " lies off the shown board (" +
+              std::to_string(b.columnsShown) + " x " + std::to_string(b.rowsShown) + " shown)"});
   bool checked[21][21] = {};
   for (int c = 1; c <= 19; ++c)
     for (int r = 1; r <= 19; ++r) {
