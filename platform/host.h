@@ -9,7 +9,18 @@
 
 namespace platform::host {
 
-enum class EventKind { none, stylusDown, stylusMove, stylusUp, secondaryUp, key, close, expose };
+// activate: the window gained (key 1) or lost (key 0) the focus.
+enum class EventKind {
+  none,
+  stylusDown,
+  stylusMove,
+  stylusUp,
+  secondaryUp,
+  key,
+  close,
+  expose,
+  activate
+};
 
 // Set in InputEvent::key while Alt is held.
 constexpr int altModifier = key::altModifier;
@@ -41,8 +52,9 @@ void beep(unsigned kind);
 int language();
 void raiseWindow();
 
-// The settings text (the registry file). Returns its length, or -1 when there is none or it
-// cannot be read (then nothing is stored); a text longer than capacity - 1 reads as none.
+// The settings text (the registry file). Returns its length; -1 when there is none; -2 when
+// there is one that cannot be read whole (longer than capacity - 1, unreadable), which the caller
+// must not replace, as that would lose it.
 int loadSettings(char* buffer, int capacity);
 // Replaces the stored settings text as a whole, so a crash leaves the old text or the new one.
 bool saveSettings(const char* text, int length);

@@ -1,84 +1,112 @@
-// Start-up, the main window's procedure and the message loop.
-#include "shell/shell.h"
+// Start-up: the language, the single instance, the main window and its menu bar, the first
+// problem queued; then the message loop and the exit path.
+#include <new>
 
 #include "board/go_board.h"
 #include "shell/interface_strings.h"
+#include "shell/shell.h"
 
 namespace shell {
 
 using namespace platform;
 
+ShellState state{};
+
 namespace {
-constexpr int okCommand = 1;
+
+constexpr int attempts = 5;
+constexpr int waitMs = 500;
+constexpr int iconId = 101;
+constexpr int acceleratorTable = 3;
+constexpr int commandReplay = 40004;
+
+Window markedHandle(Window window) {
+  return reinterpret_cast<Window>(reinterpret_cast<std::uintptr_t>(window) | 1);
 }
 
-Result windowProcedure(Window window, unsigned message, WParam wParam, LParam lParam) {
-  switch (message) {
-    case msg::paint:
-      if (goBoard.mainWindow == nullptr) break;
-      goBoard.onPaint();
-      return 0;
-    case msg::penUp:
-      goBoard.onTap(paramX(lParam), paramY(lParam));
-      return 0;
-    case msg::penMove:
-      goBoard.onPointerMove(paramX(lParam), paramY(lParam));
-      return 0;
-    case msg::secondaryUp:
-      goBoard.onSecondaryButtonUp(paramX(lParam), paramY(lParam));
-      return 0;
-    case msg::keyDown:
-      goBoard.onKey();
-      return 0;
-    case msg::close:
-      postQuitMessage(0);
-      return 0;
-    case msg::destroy:
-      postQuitMessage(0);
-      return 0;
-    case msg::command:
-      if ((wParam & 0xffff) == okCommand) {
-        // The window's "ok": say it is no longer active, then close it.
-        sendMessage(window, msg::activate, 0, reinterpret_cast<LParam>(window));
-        sendMessage(window, msg::close, 0, 0);
-        return 0;
-      }
-      break;
-    default:
-      break;
+// True when this is the only copy; otherwise another copy was raised or the check failed.
+bool claimSingleInstance() {
+  for (int attempt = 0; attempt < attempts; ++attempt) {
+    bool existed = false;
+    Mutex mutex = createNamedMutex(strings.windowClassName, existed);
+    if (mutex == nullptr) return false;
+    if (!existed) {
+      state.instanceMutex = mutex;
+      return true;
+    }
+    closeHandle(mutex);
+    Window other = findWindow(strings.windowClassName, strings.windowTitle);
+    if (other == nullptr) {
+      // The other copy may still be creating its window.
+      platform::sleep(waitMs);
+      other = findWindow(strings.windowClassName, strings.windowTitle);
+    }
+    if (other != nullptr) {
+      bringToForeground(markedHandle(other));
+      return false;
+    }
   }
-  return defaultWindowProcedure(window, message, wParam, lParam);
+  return false;
 }
 
-bool startUp() {
-  if (!platform::start()) return false;
+}  // namespace
+
+int startUp() {
+  // A second start in one process (tests, tools) begins from a clean shell.
+  delete[] state.scratchText;
+  state = ShellState{};
+  if (!platform::start()) return 1;
   chooseLanguage();
   loadWindowStrings();
-  if (!registerWindowClass(strings.windowClassName, windowProcedure, 101)) return false;
+  if (!claimSingleInstance()) return 0;
+  if (Window other = findWindow(strings.windowClassName, strings.windowTitle)) {
+    bringToForeground(markedHandle(other));
+    return 0;
+  }
+  registerWindowClass(strings.windowClassName, windowProcedure, iconId);
   Window window = createWindow(strings.windowClassName, strings.windowTitle);
-  if (window == nullptr) return false;
-  goBoard.mainWindow = window;
+  if (window == nullptr) return 0;
+  state.mainWindow = window;
+  if (state.menuBar != nullptr) {
+    const Rect r = windowRect(window);
+    // The menu bar's height comes off the window's bottom.
+    moveWindow(window, r.left, r.top, r.right, r.bottom - menuBarHeight, false);
+  }
   showWindow(window, 1);
   updateWindow(window);
   loadInterfaceStrings();
+  goBoard.mainWindow = window;
   goBoard.successText = strings.successText;
   goBoard.failureText = strings.failureText;
   goBoard.goodText = strings.goodText;
-  return true;
+  state.scratchText = new (std::nothrow) char16_t[scratchTextBytes / sizeof(char16_t)];
+  if (state.scratchText == nullptr) return 0;
+  state.accelerators = loadAccelerators(acceleratorTable);
+  postMessage(window, msg::command, commandReplay, 0);
+  return keepRunning;
 }
 
 int runMessageLoop() {
   Message message{};
   while (getMessage(message)) {
+    if (translateAccelerator(state.mainWindow, state.accelerators, message)) continue;
     translateMessage(message);
     dispatchMessage(message);
   }
   return static_cast<int>(message.wParam);
 }
 
+void shutDown() {
+  // A number that was never read (the menu bar failed) must not overwrite the saved one.
+  if (state.problemNumberRead) saveCurrentProblemNumber();
+}
+
 int programMain() {
-  if (!startUp()) return 1;
-  return runMessageLoop();
+  const int early = startUp();
+  if (early != keepRunning) return early;
+  const int code = runMessageLoop();
+  shutDown();
+  return code;
 }
 
 }  // namespace shell

@@ -14,6 +14,7 @@
 #include "platform/core/system.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
+#include "shell/interface_strings.h"
 #include "shell/shell.h"
 #include "view/status_banner.h"
 
@@ -44,18 +45,39 @@ void runUntilIdle(Session& session) {
     if (message.id == platform::msg::quit) {
       session.ended = true;
       session.exitCode = static_cast<int>(message.wParam);
+      shell::shutDown();
       return;
     }
     if (message.id >= notifyMoveAccepted && message.id <= notifyProblemOpened)
       session.notifications.push_back(message.id);
+    if (platform::translateAccelerator(shell::state.mainWindow, shell::state.accelerators, message))
+      continue;
     platform::translateMessage(message);
     platform::dispatchMessage(message);
   }
 }
 
+// The answer for the next modal box: digits then Enter, or Escape. A box that opens with no
+// answer given is closed with Escape (so "About" closes at once).
+std::vector<int> pendingAnswer;
+
+bool answerModal() {
+  using platform::host::EventKind;
+  if (pendingAnswer.empty()) pendingAnswer.push_back(platform::key::escape);
+  for (int code : pendingAnswer) platform::headless::pushEvent({EventKind::key, 0, 0, code});
+  pendingAnswer.clear();
+  return true;
+}
+
 void ensureStarted(Session& session) {
   if (session.started) return;
-  if (!shell::startUp()) fail("the program could not start", 1);
+  const int early = shell::startUp();
+  if (early != shell::keepRunning) {
+    session.started = true;
+    session.ended = true;
+    session.exitCode = early;
+    return;
+  }
   session.started = true;
 }
 
@@ -142,6 +164,17 @@ std::string jsonList(const std::vector<T>& items, bool quoted) {
   return out + "]";
 }
 
+const char16_t* softKeyCaption() {
+  switch (shell::state.softKeyState) {
+    case 1:
+      return shell::strings.nextVariationCaption;
+    case 2:
+      return shell::strings.nextProblemCaption;
+    default:
+      return shell::strings.hintCaption;
+  }
+}
+
 void dump(Session& session) {
   const GoBoard& b = goBoard;
   platform::headless::Record record = platform::headless::takeRecord();
@@ -161,6 +194,7 @@ void dump(Session& session) {
       << ", \"offTree\": " << int{b.offTree} << ", \"branchNode\": " << b.branchNode
       << ", \"branchChild\": " << b.branchChild << ", \"freePlay\": " << b.freePlay
       << ", \"soundOn\": " << int{b.soundOn}
+      << ", \"softKey\": " << jsonString(utf8(softKeyCaption()))
       << ", \"banner\": " << jsonString(utf8(banner::standingText())) << ", \"cursor\": \""
       << cursorName(platform::headless::cursor()) << "\", \"board\": [";
   for (int row = 1; row <= b.rowsShown; ++row) {
@@ -212,8 +246,54 @@ void runCommand(Session& session, const std::vector<std::string>& words) {
     return;
   }
 
+  if (command == "saved") {
+    expectArguments(1, "saved N|none");
+    if (session.started) fail("saved must come before the program starts");
+    if (words[1] == "none") {
+      platform::headless::clearSettings();
+      return;
+    }
+    long long value;
+    if (!parseInt(words[1], 0, 4294967295LL, value))
+      fail("saved needs a whole number from 0 to 4294967295, or none");
+    platform::Key key = nullptr;
+    if (!platform::createKey(u"Software\\Kelvaro\\Zandrel", key) ||
+        !platform::setValue(key, u"CurrentProblemNo", static_cast<std::uint32_t>(value)) ||
+        !platform::closeKey(key))
+      fail("the settings could not be written", 1);
+    return;
+  }
+
   session.anythingDone = true;
-  if (command == "paint") {
+  if (command == "start") {
+    expectArguments(0, "start");
+    if (session.started) fail("the program has started already");
+    ensureStarted(session);
+  } else if (command == "command") {
+    expectArguments(1, "command ID");
+    long long id;
+    if (!parseInt(words[1], 0, 65535, id)) fail("command needs an id from 0 to 65535");
+    ensureStarted(session);
+    platform::postMessage(shell::state.mainWindow, platform::msg::command,
+                          static_cast<platform::WParam>(id), 0);
+  } else if (command == "softkey") {
+    expectArguments(0, "softkey");
+    ensureStarted(session);
+    platform::postMessage(shell::state.mainWindow, platform::msg::command, 40013, 0);
+  } else if (command == "dialog") {
+    expectArguments(1, "dialog TEXT|cancel");
+    pendingAnswer.clear();
+    if (words[1] == "cancel") {
+      pendingAnswer.push_back(platform::key::escape);
+    } else {
+      for (char c : words[1]) pendingAnswer.push_back(static_cast<unsigned char>(c));
+      pendingAnswer.push_back(platform::key::enter);
+    }
+  } else if (command == "quit") {
+    expectArguments(0, "quit");
+    ensureStarted(session);
+    platform::postMessage(shell::state.mainWindow, platform::msg::command, 102, 0);
+  } else if (command == "paint") {
     expectArguments(0, "paint");
     ensureStarted(session);
     if (goBoard.mainWindow != nullptr) platform::invalidateRect(goBoard.mainWindow, nullptr, false);
@@ -294,6 +374,7 @@ int main(int argc, char** argv) {
   std::istream& in = argc == 2 ? static_cast<std::istream&>(file) : std::cin;
 
   Session session;
+  platform::headless::setWaitHook(answerModal);
   std::string line;
   int lineNumber = 0;
   try {

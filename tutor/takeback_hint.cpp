@@ -123,4 +123,6 @@ void GoBoard::showHint() {
       drawMarkerNow();
     }
   }
+  // A later entry for the same point has painted over the marker.
+  if (!first) drawMarkerNow();
 }

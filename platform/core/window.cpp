@@ -5,6 +5,7 @@
 #include "platform/core/framebuffer.h"
 #include "platform/core/surface.h"
 #include "platform/core/system.h"
+#include "platform/core/widgets.h"
 #include "platform/host.h"
 #include "platform/platform.h"
 
@@ -50,8 +51,14 @@ bool quitPending = false;
 int quitCode = 0;
 
 // Where the current stylus stroke started, so that its moves and lift go to the same place.
-enum class StrokeTarget { none, client, okButton, topBar };
+enum class StrokeTarget { none, client, okButton, topBar, widgets };
 StrokeTarget stroke = StrokeTarget::none;
+
+// The window that key messages go to.
+Window keyboardFocus = nullptr;
+
+// While a modal box runs its loop: tells when that loop is to stop.
+bool (*modalFinished)() = nullptr;
 
 Cursor currentCursor = Cursor::arrow;
 bool cursorVisible = true;
@@ -81,10 +88,12 @@ Rect screenRect() {
   return Rect{0, 0, screenW, screenH};
 }
 
-// The window's client area on the device, below the top bar.
+// The window's client area on the device, between the top bar and the menu bar.
 Rect clientDeviceRect(const WindowObject& w) {
   Rect r = intersectRect(w.rect, screenRect());
   if (r.top < topBarHeight) r.top = topBarHeight;
+  const int bottom = screenH - core::menuBarReserved();
+  if (r.bottom > bottom) r.bottom = bottom;
   if (rectEmpty(r)) return Rect{0, 0, 0, 0};
   return r;
 }
@@ -105,6 +114,17 @@ void presentAndRelease(SurfaceObject* surface) {
   if (!rectEmpty(surface->touched))
     host::present(pixelStore.data(), screenW, screenH, surface->touched);
   surface->inUse = false;
+}
+
+// For the main window's drawing: the popup and boxes stay on top of it, so they are drawn again
+// where the window drew under them before anything is shown.
+void releaseClientSurface(SurfaceObject* surface) {
+  if (surface == nullptr) return;
+  const Rect touched = surface->touched;
+  surface->inUse = false;
+  if (rectEmpty(touched)) return;
+  core::redrawOverlays(touched);
+  host::present(pixelStore.data(), screenW, screenH, touched);
 }
 
 void drawTopBar() {
@@ -160,7 +180,12 @@ bool inClient(int x, int y) {
 void translateInput(const host::InputEvent& e) {
   switch (e.kind) {
     case host::EventKind::stylusDown:
-      if (inClient(e.x, e.y)) {
+      // A modal box takes every stroke but the top bar's "ok"; an open popup takes every stroke.
+      if (core::modalActive() ? !onOkButton(e.x, e.y)
+                              : core::popupOpen() || core::onMenuBar(e.x, e.y)) {
+        stroke = StrokeTarget::widgets;
+        core::widgetStylusDown(e.x, e.y);
+      } else if (inClient(e.x, e.y)) {
         stroke = StrokeTarget::client;
         postPointer(msg::penDown, e.x, e.y);
       } else if (onOkButton(e.x, e.y)) {
@@ -172,31 +197,56 @@ void translateInput(const host::InputEvent& e) {
     case host::EventKind::stylusMove:
       // A stroke that began in the client area follows the pen; a hovering pointer (hosts that
       // report one) counts over the client area only.
-      if (stroke == StrokeTarget::client || (stroke == StrokeTarget::none && inClient(e.x, e.y)))
+      if (stroke == StrokeTarget::client || (stroke == StrokeTarget::none && !core::modalActive() &&
+                                             !core::popupOpen() && inClient(e.x, e.y)))
         postPointer(msg::penMove, e.x, e.y);
       break;
-    case host::EventKind::stylusUp:
-      if (stroke == StrokeTarget::client) {
-        postPointer(msg::penUp, e.x, e.y);
-      } else if (stroke == StrokeTarget::okButton && onOkButton(e.x, e.y) && mainWindow.alive) {
-        post(Message{&mainWindow, msg::command, 1, 0});
-      }
+    case host::EventKind::stylusUp: {
+      // The stroke ends first: what the lift does may run a modal loop that takes new strokes.
+      const StrokeTarget ended = stroke;
       stroke = StrokeTarget::none;
+      if (ended == StrokeTarget::client) {
+        postPointer(msg::penUp, e.x, e.y);
+      } else if (ended == StrokeTarget::okButton && onOkButton(e.x, e.y)) {
+        // While a box is up, "ok" answers the box (its default button).
+        if (core::modalActive()) {
+          core::modalOk();
+        } else if (mainWindow.alive) {
+          post(Message{&mainWindow, msg::command, 1, 0});
+        }
+      } else if (ended == StrokeTarget::widgets) {
+        core::widgetStylusUp(e.x, e.y);
+      }
       break;
+    }
     case host::EventKind::secondaryUp:
-      if (inClient(e.x, e.y)) postPointer(msg::secondaryUp, e.x, e.y);
+      if (!core::modalActive() && !core::popupOpen() && inClient(e.x, e.y))
+        postPointer(msg::secondaryUp, e.x, e.y);
       break;
     case host::EventKind::key:
-      if (mainWindow.alive) post(Message{&mainWindow, msg::keyDown, static_cast<WParam>(e.key), 0});
+      if (core::modalActive() || core::popupOpen()) {
+        core::widgetKey(e.key);
+      } else if (isMain(keyboardFocus)) {
+        post(Message{&mainWindow, msg::keyDown, static_cast<WParam>(e.key), 0});
+      }
       break;
     case host::EventKind::close:
-      if (mainWindow.alive) post(Message{&mainWindow, msg::close, 0, 0});
+      if (core::modalActive()) {
+        core::modalClose();
+      } else if (mainWindow.alive) {
+        post(Message{&mainWindow, msg::close, 0, 0});
+      }
       break;
     case host::EventKind::expose:
       if (!started) break;
       drawTopBar();
+      core::redrawWidgets();
       if (mainWindow.alive) invalidateRect(&mainWindow, nullptr, false);
       host::present(pixelStore.data(), screenW, screenH, screenRect());
+      break;
+    case host::EventKind::activate:
+      if (mainWindow.alive)
+        post(Message{&mainWindow, msg::activate, static_cast<WParam>(e.key), 0});
       break;
     case host::EventKind::none:
       break;
@@ -207,19 +257,23 @@ bool paintPending() {
   return mainWindow.alive && mainWindow.visible && !mainWindow.invalid.empty();
 }
 
-// Takes the next message: posted ones first, then the quit, then input, then a paint.
-bool nextMessage(Message& m, bool wait) {
+enum class Next { message, idle, stopped };
+
+// Takes the next message: posted ones first, then the quit, then input, then a paint. Inside a
+// modal loop, stops as soon as the modal box has finished.
+Next nextMessage(Message& m, bool wait) {
   for (;;) {
+    if (modalFinished != nullptr && modalFinished()) return Next::stopped;
     if (queueCount > 0) {
       m = queue[queueHead];
       queueHead = (queueHead + 1) % queueSize;
       --queueCount;
-      return true;
+      return Next::message;
     }
     if (quitPending) {
       quitPending = false;
       m = Message{nullptr, msg::quit, static_cast<WParam>(quitCode), 0};
-      return true;
+      return Next::message;
     }
     host::InputEvent e{};
     if (host::pollEvent(e)) {
@@ -228,19 +282,71 @@ bool nextMessage(Message& m, bool wait) {
     }
     if (paintPending()) {
       m = Message{&mainWindow, msg::paint, 0, 0};
-      return true;
+      return Next::message;
     }
-    if (!wait) return false;
-    if (!host::waitEvent(e)) {
-      // No input will ever come: end the loop as if quit.
-      m = Message{nullptr, msg::quit, 0, 0};
-      return true;
-    }
+    if (!wait || !host::waitEvent(e)) return Next::idle;
     translateInput(e);
   }
 }
 
 }  // namespace
+
+namespace core {
+
+SurfaceObject* acquireScreenSurface() {
+  return acquireSurface(0, 0);
+}
+
+void releaseScreenSurface(SurfaceObject* surface, bool present) {
+  if (surface == nullptr) return;
+  if (present) {
+    presentAndRelease(surface);
+  } else {
+    surface->inUse = false;
+  }
+}
+
+Window liveMainWindow() {
+  return mainWindow.alive ? &mainWindow : nullptr;
+}
+
+void invalidateDeviceRect(const Rect& rect, bool erase) {
+  if (!mainWindow.alive) return;
+  const Rect client = clientDeviceRect(mainWindow);
+  const Rect local{rect.left - client.left, rect.top - client.top, rect.right - client.left,
+                   rect.bottom - client.top};
+  invalidateRect(&mainWindow, &local, erase);
+}
+
+void clientAreaChanged() {
+  if (mainWindow.alive) mainWindow.invalid.intersect(clientDeviceRect(mainWindow));
+}
+
+ModalEnd runModalLoop(bool (*finished)()) {
+  bool (*const outer)() = modalFinished;
+  modalFinished = finished;
+  ModalEnd end = ModalEnd::finished;
+  for (;;) {
+    Message m{};
+    const Next next = nextMessage(m, true);
+    if (next == Next::stopped) break;
+    if (next == Next::idle) {
+      end = ModalEnd::idle;
+      break;
+    }
+    if (m.id == msg::quit && m.window == nullptr) {
+      // The quit belongs to the outermost loop: leave it pending there.
+      postQuitMessage(static_cast<int>(m.wParam));
+      end = ModalEnd::quit;
+      break;
+    }
+    dispatchMessage(m);
+  }
+  modalFinished = outer;
+  return end;
+}
+
+}  // namespace core
 
 namespace framebuffer {
 const std::uint32_t* pixels() {
@@ -267,7 +373,10 @@ bool start() {
 }
 
 void resetState() {
+  core::resetWidgets();
   mainWindow = WindowObject{};
+  keyboardFocus = nullptr;
+  modalFinished = nullptr;
   windowClass = ClassRecord{};
   queueHead = queueCount = 0;
   quitPending = false;
@@ -299,6 +408,7 @@ Window createWindow(const char16_t* className, const char16_t* title) {
   mainWindow.procedure = windowClass.procedure;
   mainWindow.rect = Rect{0, topBarHeight, screenWidth(), screenHeight()};
   mainWindow.alive = true;
+  keyboardFocus = &mainWindow;
   if (mainWindow.procedure(&mainWindow, msg::create, 0, 0) == -1) {
     mainWindow.alive = false;
     return nullptr;
@@ -380,12 +490,16 @@ bool bringToForeground(Window window) {
 }
 
 bool getMessage(Message& message) {
-  if (!nextMessage(message, true)) return false;
+  if (nextMessage(message, true) != Next::message) {
+    // No input will ever come: end the loop as if quit.
+    message = Message{nullptr, msg::quit, 0, 0};
+    return false;
+  }
   return message.id != msg::quit;
 }
 
 bool peekMessage(Message& message) {
-  return nextMessage(message, false);
+  return nextMessage(message, false) == Next::message;
 }
 
 void translateMessage(const Message&) {}
@@ -463,7 +577,7 @@ Surface beginPaint(Window window, Rect* area) {
 }
 
 void endPaint(Window, Surface surface) {
-  presentAndRelease(surface);
+  releaseClientSurface(surface);
 }
 
 Surface getWindowSurface(Window window) {
@@ -475,7 +589,11 @@ Surface getWindowSurface(Window window) {
 }
 
 void releaseWindowSurface(Window, Surface surface) {
-  presentAndRelease(surface);
+  releaseClientSurface(surface);
+}
+
+void setFocus(Window window) {
+  keyboardFocus = isMain(window) ? window : nullptr;
 }
 
 void setCursor(Cursor cursor) {

@@ -4,11 +4,14 @@
 #include <png.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <deque>
 #include <memory>
+#include <utility>
 
 #include "platform/core/framebuffer.h"
 #include "platform/core/system.h"
+#include "platform/posix/settings_file.h"
 
 namespace platform::headless {
 namespace {
@@ -20,6 +23,8 @@ Record record;
 Rect presented{0, 0, 0, 0};
 Cursor shownCursor = Cursor::arrow;
 bool audioAvailable = true;
+bool (*waitHook)() = nullptr;
+std::function<void(int)> sleepHook;
 
 struct FileCloser {
   void operator()(std::FILE* f) const {
@@ -31,6 +36,10 @@ struct FileCloser {
 
 void pushEvent(const host::InputEvent& event) {
   events.push_back(event);
+}
+
+void setWaitHook(bool (*hook)()) {
+  waitHook = hook;
 }
 
 void setLanguage(int id) {
@@ -53,6 +62,10 @@ Cursor cursor() {
 
 void setAudioAvailable(bool available) {
   audioAvailable = available;
+}
+
+void setSleepHook(std::function<void(int)> hook) {
+  sleepHook = std::move(hook);
 }
 
 bool writePngPixels(const std::string& path, const std::uint32_t* pixels, int width, int height,
@@ -140,6 +153,7 @@ bool start(int, int) {
 }
 
 bool waitEvent(InputEvent& event) {
+  if (headless::events.empty() && headless::waitHook != nullptr) headless::waitHook();
   return pollEvent(event);
 }
 
@@ -156,6 +170,7 @@ void present(const std::uint32_t*, int, int, const Rect& changed) {
 }
 
 void sleep(int milliseconds) {
+  if (headless::sleepHook) headless::sleepHook(milliseconds);
   headless::clock += static_cast<std::uint32_t>(milliseconds);
   headless::record.sleeps.push_back(milliseconds);
 }
@@ -188,12 +203,94 @@ void raiseWindow() {}
 
 }  // namespace platform::host
 
-// Placeholders until the settings store and the single-instance claim land.
+// The settings (in memory, or the file ZANDREL_REGISTRY names) and the simulated single instance.
+namespace platform::headless {
+namespace {
+
+std::optional<std::string> heldSettings;
+bool settingsSaveFails = false;
+bool otherInstance = false;
+bool claimed = false;
+int raiseRequests = 0;
+
+// The settings file ZANDREL_REGISTRY names, or null to keep the settings in memory.
+const char* settingsFile() {
+  const char* path = std::getenv("ZANDREL_REGISTRY");
+  return path != nullptr && path[0] != '\0' ? path : nullptr;
+}
+
+}  // namespace
+
+void setSettingsText(const std::string& text) {
+  heldSettings = text;
+}
+
+void clearSettings() {
+  heldSettings.reset();
+}
+
+std::optional<std::string> settingsText() {
+  return heldSettings;
+}
+
+void setSettingsSaveFails(bool fails) {
+  settingsSaveFails = fails;
+}
+
+void setOtherInstance(bool running) {
+  otherInstance = running;
+}
+
+bool instanceClaimed() {
+  return claimed;
+}
+
+int takeRaiseRequests() {
+  int taken = raiseRequests;
+  raiseRequests = 0;
+  return taken;
+}
+
+}  // namespace platform::headless
+
 namespace platform::host {
-int loadSettings(char*, int) { return -1; }
-bool saveSettings(const char*, int) { return true; }
-InstanceClaim claimInstance(const char16_t*) { return InstanceClaim::claimed; }
-void releaseInstance() {}
-bool otherInstanceRunning(const char16_t*) { return false; }
-bool raiseOtherInstance(const char16_t*) { return false; }
+
+int loadSettings(char* buffer, int capacity) {
+  if (const char* path = headless::settingsFile())
+    return posix::readSettingsFile(path, buffer, capacity);
+  if (!headless::heldSettings) return -1;
+  const std::string& text = *headless::heldSettings;
+  if (capacity <= 0 || text.size() > static_cast<std::size_t>(capacity - 1)) return -2;
+  text.copy(buffer, text.size());
+  return static_cast<int>(text.size());
+}
+
+bool saveSettings(const char* text, int length) {
+  if (headless::settingsSaveFails || length < 0) return false;
+  if (const char* path = headless::settingsFile())
+    return posix::writeSettingsFile(path, text, length);
+  headless::heldSettings = std::string(text, static_cast<std::size_t>(length));
+  return true;
+}
+
+InstanceClaim claimInstance(const char16_t*) {
+  if (headless::otherInstance) return InstanceClaim::heldByAnother;
+  headless::claimed = true;
+  return InstanceClaim::claimed;
+}
+
+void releaseInstance() {
+  headless::claimed = false;
+}
+
+bool otherInstanceRunning(const char16_t*) {
+  return headless::otherInstance && !headless::claimed;
+}
+
+bool raiseOtherInstance(const char16_t*) {
+  if (!otherInstanceRunning(nullptr)) return false;
+  ++headless::raiseRequests;
+  return true;
+}
+
 }  // namespace platform::host

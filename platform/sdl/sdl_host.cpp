@@ -15,6 +15,9 @@
 #include <vector>
 
 #include "platform/core/system.h"
+#include "platform/posix/settings_file.h"
+#include "platform/posix/single_instance.h"
+#include "resources/icon/icon_pixels.h"
 
 namespace platform::host {
 
@@ -37,6 +40,10 @@ SDL_Cursor* cursors[3] = {};
 bool audioAvailable = false;
 SDL_AudioDeviceID audioDevice = 0;
 SDL_AudioSpec audioSpec{};
+
+// How long a wait for input lasts before the single-instance socket is looked at again: a second
+// copy's request to raise the window is answered within this time.
+constexpr Uint32 requestPollMs = 100;
 
 // Returns the scale from ZANDREL_SCALE (unset: the default), or 0 when the value is not 1..8.
 int scaleFromEnvironment() {
@@ -87,12 +94,16 @@ bool blitScaled(const std::uint32_t* pixels, const Rect& r) {
   return SDL_UpdateWindowSurfaceRects(window, &shown, 1) == 0;
 }
 
-// Prints "ready <X11 window id>" once when ZANDREL_READY is "1", for tests that wait for the
-// first frame.
+// Whether ZANDREL_READY is "1": tests then read the host's signals on standard output.
+bool signalsWanted() {
+  const char* flag = std::getenv("ZANDREL_READY");
+  return flag && std::strcmp(flag, "1") == 0;
+}
+
+// Prints "ready <X11 window id>" once, for tests that wait for the first frame.
 void announceReady() {
   readyAnnounced = true;
-  const char* flag = std::getenv("ZANDREL_READY");
-  if (!flag || std::strcmp(flag, "1") != 0) return;
+  if (!signalsWanted()) return;
   unsigned long id = 0;
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
@@ -100,6 +111,39 @@ void announceReady() {
     id = static_cast<unsigned long>(info.info.x11.window);
   std::printf("ready %lu\n", id);
   std::fflush(stdout);
+}
+
+// Answers the requests of copies started later: each asks for this window to the front. Prints
+// "raised <requests taken at once>" for tests.
+void serveOtherCopies() {
+  int requests = window ? posix::takeRaiseRequests() : 0;
+  if (requests == 0) return;
+  Uint32 flags = SDL_GetWindowFlags(window);
+  if (flags & SDL_WINDOW_HIDDEN) SDL_ShowWindow(window);
+  if (flags & SDL_WINDOW_MINIMIZED) SDL_RestoreWindow(window);
+  SDL_RaiseWindow(window);
+  if (signalsWanted()) {
+    std::printf("raised %d\n", requests);
+    std::fflush(stdout);
+  }
+}
+
+// The window's icon 101, from the pixels built into the program.
+void setIcon() {
+  static Uint32 pixels[resources::icon::size * resources::icon::size];
+  for (int y = 0; y < resources::icon::size; ++y) {
+    for (int x = 0; x < resources::icon::size; ++x) {
+      char c = resources::icon::rows[y][x];
+      int index = c <= '9' ? c - '0' : c - 'a' + 10;
+      pixels[y * resources::icon::size + x] = resources::icon::palette[index & 15];
+    }
+  }
+  SDL_Surface* icon =
+      SDL_CreateRGBSurfaceWithFormatFrom(pixels, resources::icon::size, resources::icon::size, 32,
+                                         resources::icon::size * 4, SDL_PIXELFORMAT_ARGB8888);
+  if (!icon) return;
+  SDL_SetWindowIcon(window, icon);
+  SDL_FreeSurface(icon);
 }
 
 void presentAll() {
@@ -149,6 +193,11 @@ bool translate(const SDL_Event& e, InputEvent& event) {
         case SDL_WINDOWEVENT_SIZE_CHANGED:
           presentAll();
           event.kind = EventKind::expose;
+          return true;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+          event.kind = EventKind::activate;
+          event.key = e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED ? 1 : 0;
           return true;
         default:
           return false;
@@ -236,6 +285,7 @@ bool start(int width, int height) {
     std::fprintf(stderr, "zandrel: cannot create the window: %s\n", SDL_GetError());
     return false;
   }
+  setIcon();
   // Key presses are taken one by one; composed text input is not used.
   SDL_StopTextInput();
   return true;
@@ -245,13 +295,23 @@ bool waitEvent(InputEvent& event) {
   // The first wait for input follows the first complete frame: the moment tests may look and tap.
   if (!readyAnnounced && lastPixels) announceReady();
   SDL_Event e;
-  while (SDL_WaitEvent(&e)) {
-    if (translate(e, event)) return true;
+  // Without the claim nothing else needs answering: wait for the next event alone.
+  if (posix::instanceSocket() < 0 || !window) {
+    while (SDL_WaitEvent(&e)) {
+      if (translate(e, event)) return true;
+    }
+    return false;
   }
-  return false;
+  // SDL cannot wait on the socket too, so the wait is cut into short ones.
+  for (;;) {
+    serveOtherCopies();
+    if (SDL_WaitEventTimeout(&e, static_cast<int>(requestPollMs)) && translate(e, event))
+      return true;
+  }
 }
 
 bool pollEvent(InputEvent& event) {
+  serveOtherCopies();
   SDL_Event e;
   while (SDL_PollEvent(&e)) {
     if (translate(e, event)) return true;
@@ -333,12 +393,40 @@ void raiseWindow() {
 
 }  // namespace platform::host
 
-// Placeholders until the settings store and the single-instance claim land.
+// The settings file and the single-instance claim.
 namespace platform::host {
-int loadSettings(char*, int) { return -1; }
-bool saveSettings(const char*, int) { return true; }
-InstanceClaim claimInstance(const char16_t*) { return InstanceClaim::claimed; }
-void releaseInstance() {}
-bool otherInstanceRunning(const char16_t*) { return false; }
-bool raiseOtherInstance(const char16_t*) { return false; }
+
+int loadSettings(char* buffer, int capacity) {
+  char path[4096];
+  if (!posix::desktopSettingsPath(path, sizeof path)) return -1;
+  return posix::readSettingsFile(path, buffer, capacity);
+}
+
+bool saveSettings(const char* text, int length) {
+  char path[4096];
+  if (!posix::desktopSettingsPath(path, sizeof path)) {
+    std::fprintf(stderr,
+                 "zandrel: settings not saved: neither XDG_CONFIG_HOME nor HOME is an absolute "
+                 "path\n");
+    return false;
+  }
+  return posix::writeSettingsFile(path, text, length);
+}
+
+InstanceClaim claimInstance(const char16_t* name) {
+  return posix::claimInstance(name);
+}
+
+void releaseInstance() {
+  posix::releaseInstance();
+}
+
+bool otherInstanceRunning(const char16_t* name) {
+  return posix::otherInstanceRunning(name);
+}
+
+bool raiseOtherInstance(const char16_t* name) {
+  return posix::raiseOtherInstance(name);
+}
+
 }  // namespace platform::host

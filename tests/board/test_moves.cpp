@@ -628,7 +628,7 @@ class PlayMoveOnScreen : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(platform::start());
     platform::resetState();
-    ASSERT_TRUE(shell::startUp());
+    ASSERT_EQ(shell::startUp(), shell::keepRunning);
     window = platform::findWindow(u"ZANDREL", nullptr);
     ASSERT_NE(window, nullptr);
     // Only the test's own object draws from here on.

@@ -170,7 +170,7 @@ class TakebackDrawing : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(platform::start());
     platform::resetState();
-    ASSERT_TRUE(shell::startUp());
+    ASSERT_EQ(shell::startUp(), shell::keepRunning);
     board.mainWindow = goBoard.mainWindow;
     // The marker is the tutor's to redraw; keep it off the view here.
     board.markedPoint = PassPoint;

@@ -9,6 +9,7 @@ zandrel=$1 outdir=$2
 rm -rf "$outdir"
 mkdir -p "$outdir/home"
 export HOME="$outdir/home" XDG_CONFIG_HOME="$outdir/home/.config"
+export ZANDREL_INSTANCE="ZANDREL-test-$$"
 failures=0
 
 fail() {

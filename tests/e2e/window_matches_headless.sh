@@ -35,6 +35,8 @@ ready_timeout=20 capture_timeout=5 exit_timeout=5
 
 # A fresh home and settings for both runs, and the same language.
 export HOME="$outdir/home" XDG_CONFIG_HOME="$outdir/home/.config"
+# A copy of the program the developer has open must not take these runs for a second start.
+export ZANDREL_INSTANCE="ZANDREL-test-$$"
 mkdir -p "$XDG_CONFIG_HOME"
 export LC_ALL=C.UTF-8 LANG=C.UTF-8
 unset LC_MESSAGES ZANDREL_REGISTRY ZANDREL_SCREEN WAYLAND_DISPLAY SDL_VIDEODRIVER

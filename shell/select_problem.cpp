@@ -1,0 +1,102 @@
+// The problem selection dialog: the current number shown, another one typed.
+#include <climits>
+#include <cstdio>
+
+#include "board/go_board.h"
+#include "shell/interface_strings.h"
+#include "shell/shell.h"
+
+namespace shell {
+
+namespace {
+
+constexpr int dialogEnglish = 131;
+constexpr int dialogChinese = 135;
+constexpr int itemPrompt = 1018;
+constexpr int itemOk = 1019;
+constexpr int itemCancel = 1020;
+constexpr int itemEntry = 1021;
+constexpr int itemCurrent = 1022;
+constexpr int commandOk = 40017;
+constexpr int commandCancel = 40016;
+constexpr int commandQuit = 102;
+constexpr int closeRequest = 2;
+constexpr int maxTypedCharacters = 30;
+
+void setNumberText(platform::Dialog dialog, int item, int number) {
+  char narrow[16];
+  std::snprintf(narrow, sizeof narrow, "%d", number);
+  char16_t wide[16];
+  int i = 0;
+  for (; narrow[i] != '\0'; ++i) wide[i] = static_cast<char16_t>(narrow[i]);
+  wide[i] = 0;
+  platform::setDialogItemText(dialog, item, wide);
+}
+
+platform::Result dialogProcedure(platform::Dialog dialog, unsigned message, platform::WParam wParam,
+                                 platform::LParam) {
+  if (message == platform::msg::initDialog) {
+    platform::setDialogTitle(dialog, strings.problemNumberText);
+    platform::setDialogItemText(dialog, itemPrompt, strings.problemNumberText);
+    setNumberText(dialog, itemCurrent, goBoard.problemNumber);
+    platform::setDialogFocus(dialog, itemEntry);
+    return 1;
+  }
+  if (message != platform::msg::command) return 0;
+  const int id = static_cast<int>(wParam & 0xffff);
+  if (id == itemOk || id == commandOk) {
+    int n = platform::dialogItemTextLength(dialog, itemEntry) + 1;
+    if (n > maxTypedCharacters + 1) n = maxTypedCharacters + 1;
+    char16_t* wide = state.scratchText;
+    const int read = platform::getDialogItemText(dialog, itemEntry, wide, n);
+    // The entry holds digits only: narrow them one by one, never past typedNumber.
+    int kept = 0;
+    for (int i = 0; i < read && kept < maxTypedCharacters; ++i)
+      if (wide[i] != 0 && wide[i] < 0x80) state.typedNumber[kept++] = static_cast<char>(wide[i]);
+    state.typedNumber[kept] = '\0';
+    platform::endDialog(dialog, 1);
+    return 1;
+  }
+  if (id == itemCancel || id == commandCancel) {
+    state.typedNumber[0] = '\0';
+    platform::endDialog(dialog, 0);
+    return 1;
+  }
+  if (id == commandQuit || id == closeRequest) {
+    platform::endDialog(dialog, 0);
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int parseNumber(const char* text) {
+  long long value = 0;
+  for (; *text >= '0' && *text <= '9'; ++text) {
+    value = value * 10 + (*text - '0');
+    if (value > INT_MAX) return INT_MAX;
+  }
+  return static_cast<int>(value);
+}
+
+int selectProblem(platform::Window owner) {
+  if (state.scratchText == nullptr) return -1;
+  const int result =
+      platform::dialogBox(useChinese != 0 ? dialogChinese : dialogEnglish, owner, dialogProcedure);
+  if (result == 1) return parseNumber(state.typedNumber);
+  if (result < 0) {
+    platform::beep(0x30);
+    const int error = platform::lastError();
+    char narrow[32];
+    std::snprintf(narrow, sizeof narrow, "%d %x", error, static_cast<unsigned>(error));
+    char16_t wide[32];
+    int i = 0;
+    for (; narrow[i] != '\0'; ++i) wide[i] = static_cast<char16_t>(narrow[i]);
+    wide[i] = 0;
+    platform::messageBox(nullptr, wide, nullptr, platform::box::ok);
+  }
+  return -1;
+}
+
+}  // namespace shell

@@ -1,0 +1,39 @@
+// The problem number kept from one run to the next, and the About box.
+#include <climits>
+
+#include "board/go_board.h"
+#include "shell/interface_strings.h"
+#include "shell/shell.h"
+
+namespace shell {
+
+namespace {
+const char16_t* const keyPath = u"Software\\Kelvaro\\Zandrel";
+const char16_t* const valueName = u"CurrentProblemNo";
+}  // namespace
+
+int readCurrentProblemNumber() {
+  std::uint32_t value = 0;
+  platform::Key key = nullptr;
+  if (platform::openKey(keyPath, key)) {
+    if (!platform::queryValue(key, valueName, value)) value = 0;
+    platform::closeKey(key);
+  }
+  // A stored value with its top bit set would read as negative and leave the board empty for
+  // good; every value below 1 reads as 1.
+  if (value == 0 || value > static_cast<std::uint32_t>(INT_MAX)) return 1;
+  return static_cast<int>(value);
+}
+
+void saveCurrentProblemNumber() {
+  platform::Key key = nullptr;
+  if (!platform::createKey(keyPath, key)) return;
+  platform::setValue(key, valueName, static_cast<std::uint32_t>(goBoard.problemNumber));
+  platform::closeKey(key);
+}
+
+void showAbout() {
+  platform::messageBox(nullptr, strings.aboutText, strings.aboutCaption, platform::box::ok);
+}
+
+}  // namespace shell
