@@ -23,13 +23,19 @@ constexpr int commandQuit = 102;
 constexpr int closeRequest = 2;
 constexpr int maxTypedCharacters = 30;
 
+// Copies ASCII text into a wide buffer of the same capacity.
+template <int N>
+void widen(const char (&narrow)[N], char16_t (&wide)[N]) {
+  int i = 0;
+  for (; i + 1 < N && narrow[i] != '\0'; ++i) wide[i] = static_cast<char16_t>(narrow[i]);
+  wide[i] = 0;
+}
+
 void setNumberText(platform::Dialog dialog, int item, int number) {
   char narrow[16];
   std::snprintf(narrow, sizeof narrow, "%d", number);
   char16_t wide[16];
-  int i = 0;
-  for (; narrow[i] != '\0'; ++i) wide[i] = static_cast<char16_t>(narrow[i]);
-  wide[i] = 0;
+  widen(narrow, wide);
   platform::setDialogItemText(dialog, item, wide);
 }
 
@@ -91,9 +97,7 @@ int selectProblem(platform::Window owner) {
     char narrow[32];
     std::snprintf(narrow, sizeof narrow, "%d %x", error, static_cast<unsigned>(error));
     char16_t wide[32];
-    int i = 0;
-    for (; narrow[i] != '\0'; ++i) wide[i] = static_cast<char16_t>(narrow[i]);
-    wide[i] = 0;
+    widen(narrow, wide);
     platform::messageBox(nullptr, wide, nullptr, platform::box::ok);
   }
   return -1;
