@@ -55,7 +55,6 @@ int startUp() {
   // A second start in one process (tests, tools) begins from a clean shell.
   delete[] state.scratchText;
   state = ShellState{};
-  if (!platform::start()) return 1;
   chooseLanguage();
   loadWindowStrings();
   if (!claimSingleInstance()) return 0;
@@ -63,6 +62,8 @@ int startUp() {
     bringToForeground(markedHandle(other));
     return 0;
   }
+  // The screen opens only now, so a second copy never shows a window of its own.
+  if (!platform::start()) return 1;
   registerWindowClass(strings.windowClassName, windowProcedure, iconId);
   Window window = createWindow(strings.windowClassName, strings.windowTitle);
   if (window == nullptr) return 0;
