@@ -24,16 +24,20 @@ void GoBoard::labelStone(Colour colour, int column, int row) {
 }
 
 void GoBoard::relabelGroup(int from, int to) {
+  // Every label is stored again, changed or not: without a branch the loop vectorises.
   for (int column = 1; column <= columnsShown; ++column)
-    for (int row = 1; row <= rowsShown; ++row)
-      if (groupLabel[column][row] == from) groupLabel[column][row] = to;
+    for (int row = 1; row <= rowsShown; ++row) {
+      int& label = groupLabel[column][row];
+      label = label == from ? to : label;
+    }
 }
 
 int GoBoard::freshLabel() const {
-  int counters[maxLabels] = {};
+  // Marks rather than counts: a store does not wait for the previous one to the same label.
+  bool used[maxLabels] = {};
   for (int column = 1; column <= columnsShown; ++column)
-    for (int row = 1; row <= rowsShown; ++row) ++counters[groupLabel[column][row]];
+    for (int row = 1; row <= rowsShown; ++row) used[groupLabel[column][row]] = true;
   int label = 0;
-  while (counters[label] != 0) ++label;
+  while (used[label]) ++label;
   return label;
 }

@@ -11,10 +11,17 @@
 
 namespace platform::headless {
 
-// Queues an input event for the message loop.
-void pushEvent(const host::InputEvent& event);
+// How many input events wait at most; a push beyond that is refused.
+constexpr int eventCapacity = 4096;
+// Queues an input event for the message loop. False, with the event dropped, when the queue
+// is full.
+bool pushEvent(const host::InputEvent& event);
 // The language that defaultLanguageId() reports; starts from the environment.
 void setLanguage(int languageId);
+
+// How many sleeps, sounds and cursor changes the host keeps between takes, each; beyond that
+// the oldest are dropped. The host records into fixed rings, so playing never allocates.
+constexpr int recordCapacity = 512;
 
 // What the program did through the host since the last take.
 struct Record {
@@ -22,7 +29,9 @@ struct Record {
   std::vector<std::string> sounds;  // "clip" per clip played, "beep" or "beep 48" per beep
   std::vector<Cursor> cursors;      // cursor shapes set, in order
   int presents = 0;                 // rectangles presented
+  int dropped = 0;                  // sleeps, sounds and cursors lost to a full ring
 };
+// Hands over what was recorded and starts afresh; only this allocates.
 Record takeRecord();
 // The rectangle last presented (device pixels).
 Rect lastPresented();

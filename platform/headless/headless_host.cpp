@@ -5,7 +5,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <deque>
 #include <memory>
 #include <utility>
 
@@ -16,10 +15,54 @@
 namespace platform::headless {
 namespace {
 
-std::deque<host::InputEvent> events;
+// A queue in a fixed array: the newest `capacity` entries, with a count of the ones lost.
+template <typename T, int capacity>
+struct Ring {
+  T entries[capacity];
+  int first = 0;
+  int count = 0;
+  int dropped = 0;
+
+  bool empty() const { return count == 0; }
+  bool full() const { return count == capacity; }
+  // Appends the entry; when full, the oldest makes room.
+  void push(const T& entry) {
+    if (full()) {
+      first = (first + 1) % capacity;
+      --count;
+      ++dropped;
+    }
+    entries[(first + count) % capacity] = entry;
+    ++count;
+  }
+  T pop() {
+    const T entry = entries[first];
+    first = (first + 1) % capacity;
+    --count;
+    return entry;
+  }
+  void clear() { first = count = dropped = 0; }
+};
+
+// A clip played, or a beep of a kind.
+struct Sound {
+  bool beep;
+  int clip;
+  unsigned kind;
+};
+
+// What takeRecord() hands over, kept without allocating.
+struct Recording {
+  Ring<int, recordCapacity> sleeps;
+  Ring<Sound, recordCapacity> sounds;
+  Ring<Cursor, recordCapacity> cursors;
+  int presents = 0;
+};
+
+Ring<host::InputEvent, eventCapacity> events;
 int languageId = -1;
 std::uint32_t clock = 0;
-Record record;
+Recording record;
 Rect presented{0, 0, 0, 0};
 Cursor shownCursor = Cursor::arrow;
 bool audioAvailable = true;
@@ -34,8 +77,11 @@ struct FileCloser {
 
 }  // namespace
 
-void pushEvent(const host::InputEvent& event) {
-  events.push_back(event);
+bool pushEvent(const host::InputEvent& event) {
+  // Input is never lost silently: a full queue refuses the new event and says so.
+  if (events.full()) return false;
+  events.push(event);
+  return true;
 }
 
 void setWaitHook(bool (*hook)()) {
@@ -47,8 +93,27 @@ void setLanguage(int id) {
 }
 
 Record takeRecord() {
-  Record taken = std::move(record);
-  record = Record{};
+  Record taken;
+  taken.sleeps.reserve(static_cast<std::size_t>(record.sleeps.count));
+  while (!record.sleeps.empty()) taken.sleeps.push_back(record.sleeps.pop());
+  taken.sounds.reserve(static_cast<std::size_t>(record.sounds.count));
+  while (!record.sounds.empty()) {
+    const Sound sound = record.sounds.pop();
+    if (!sound.beep)
+      taken.sounds.push_back(std::to_string(sound.clip));
+    else if (sound.kind == 0)
+      taken.sounds.push_back("beep");
+    else
+      taken.sounds.push_back("beep " + std::to_string(sound.kind));
+  }
+  taken.cursors.reserve(static_cast<std::size_t>(record.cursors.count));
+  while (!record.cursors.empty()) taken.cursors.push_back(record.cursors.pop());
+  taken.presents = record.presents;
+  taken.dropped = record.sleeps.dropped + record.sounds.dropped + record.cursors.dropped;
+  record.sleeps.clear();
+  record.sounds.clear();
+  record.cursors.clear();
+  record.presents = 0;
   return taken;
 }
 
@@ -159,8 +224,7 @@ bool waitEvent(InputEvent& event) {
 
 bool pollEvent(InputEvent& event) {
   if (headless::events.empty()) return false;
-  event = headless::events.front();
-  headless::events.pop_front();
+  event = headless::events.pop();
   return true;
 }
 
@@ -172,7 +236,7 @@ void present(const std::uint32_t*, int, int, const Rect& changed) {
 void sleep(int milliseconds) {
   if (headless::sleepHook) headless::sleepHook(milliseconds);
   headless::clock += static_cast<std::uint32_t>(milliseconds);
-  headless::record.sleeps.push_back(milliseconds);
+  headless::record.sleeps.push(milliseconds);
 }
 
 std::uint32_t ticks() {
@@ -181,17 +245,17 @@ std::uint32_t ticks() {
 
 void setCursor(Cursor cursor, bool) {
   headless::shownCursor = cursor;
-  headless::record.cursors.push_back(cursor);
+  headless::record.cursors.push(cursor);
 }
 
 bool playWave(int clipId, const unsigned char* data, std::size_t size) {
   if (!headless::audioAvailable || data == nullptr || size == 0) return false;
-  headless::record.sounds.push_back(std::to_string(clipId));
+  headless::record.sounds.push(headless::Sound{false, clipId, 0});
   return true;
 }
 
 void beep(unsigned kind) {
-  headless::record.sounds.push_back(kind == 0 ? "beep" : "beep " + std::to_string(kind));
+  headless::record.sounds.push(headless::Sound{true, 0, kind});
 }
 
 int language() {
