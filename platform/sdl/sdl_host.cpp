@@ -39,7 +39,7 @@ SDL_Cursor* cursors[3] = {};
 
 bool audioAvailable = false;
 SDL_AudioDeviceID audioDevice = 0;
-SDL_AudioSpec audioSpec{};
+SDL_AudioSpec deviceFormat{};
 
 // How long a wait for input lasts before the single-instance socket is looked at again: a second
 // copy's request to raise the window is answered within this time.
@@ -213,8 +213,8 @@ bool translate(const SDL_Event& e, InputEvent& event) {
 constexpr int deviceRate = 22050;
 constexpr Uint16 deviceFrames = 512;
 
-// Queues PCM in `spec`'s format on the device, converting it to the device's format.
-bool queueSound(const SDL_AudioSpec& spec, const Uint8* data, Uint32 length) {
+// Queues PCM in the clip's format on the device, converting it to the device's format.
+bool queueSound(const SDL_AudioSpec& clipFormat, const Uint8* data, Uint32 length) {
   if (!audioAvailable || length == 0) return false;
   if (!audioDevice) {
     SDL_AudioSpec wanted{};
@@ -222,7 +222,7 @@ bool queueSound(const SDL_AudioSpec& spec, const Uint8* data, Uint32 length) {
     wanted.format = AUDIO_S16SYS;
     wanted.channels = 1;
     wanted.samples = deviceFrames;
-    audioDevice = SDL_OpenAudioDevice(nullptr, 0, &wanted, &audioSpec, 0);
+    audioDevice = SDL_OpenAudioDevice(nullptr, 0, &wanted, &deviceFormat, 0);
     // A driver may start without a device to open (ALSA without a card): go on silently, and
     // without retrying, which would repeat the driver's complaints on every sound.
     if (!audioDevice) {
@@ -231,8 +231,8 @@ bool queueSound(const SDL_AudioSpec& spec, const Uint8* data, Uint32 length) {
     }
   }
   SDL_AudioCVT cvt;
-  int built = SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, audioSpec.format,
-                                audioSpec.channels, audioSpec.freq);
+  int built = SDL_BuildAudioCVT(&cvt, clipFormat.format, clipFormat.channels, clipFormat.freq,
+                                deviceFormat.format, deviceFormat.channels, deviceFormat.freq);
   if (built < 0) return false;
   std::vector<Uint8> converted;
   if (built > 0) {
@@ -352,11 +352,11 @@ bool playWave(int /*clipId*/, const unsigned char* data, std::size_t size) {
   if (!audioAvailable || !data || size == 0 || size > 0x7fffffff) return false;
   SDL_RWops* source = SDL_RWFromConstMem(data, static_cast<int>(size));
   if (!source) return false;
-  SDL_AudioSpec spec;
+  SDL_AudioSpec clipFormat;
   Uint8* samples = nullptr;
   Uint32 length = 0;
-  if (!SDL_LoadWAV_RW(source, 1, &spec, &samples, &length)) return false;
-  bool playing = queueSound(spec, samples, length);
+  if (!SDL_LoadWAV_RW(source, 1, &clipFormat, &samples, &length)) return false;
+  bool playing = queueSound(clipFormat, samples, length);
   SDL_FreeWAV(samples);
   return playing;
 }
@@ -375,11 +375,11 @@ void beep(unsigned kind) {
     tone[static_cast<std::size_t>(i)] = static_cast<Sint16>(
         8000.0 * envelope * std::sin(2.0 * std::numbers::pi * frequency * i / rate));
   }
-  SDL_AudioSpec spec{};
-  spec.freq = rate;
-  spec.format = AUDIO_S16SYS;
-  spec.channels = 1;
-  queueSound(spec, reinterpret_cast<const Uint8*>(tone.data()),
+  SDL_AudioSpec clipFormat{};
+  clipFormat.freq = rate;
+  clipFormat.format = AUDIO_S16SYS;
+  clipFormat.channels = 1;
+  queueSound(clipFormat, reinterpret_cast<const Uint8*>(tone.data()),
              static_cast<Uint32>(tone.size() * sizeof(Sint16)));
 }
 
