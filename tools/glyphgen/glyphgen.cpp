@@ -5,6 +5,8 @@
 // else from the bitmap strike of WenQuanYi Zen Hei Sharp, so Chinese stays crisp at this size.
 // Runs only while building: the program itself never loads a font.
 
+#include "tools/common/generator.h"
+
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -28,9 +30,7 @@ constexpr int pixelSize = 12;
 constexpr const char* latinFamily = "DejaVu Sans";
 constexpr const char* chineseFamily = "WenQuanYi Zen Hei Sharp";
 
-struct Failure : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
+using generator::Failure;
 
 std::string codeName(char32_t code) {
   char buffer[16];
@@ -297,28 +297,5 @@ std::string generate(const std::vector<std::string>& inputs) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: glyphgen OUTPUT.cpp [INPUT.txt...]\n");
-    return 2;
-  }
-  std::string output = argv[1];
-  std::vector<std::string> inputs(argv + 2, argv + argc);
-  try {
-    std::string text = generate(inputs);
-    // Written whole or not at all, so a failed run never leaves a half table for the compiler.
-    std::string partial = output + ".part";
-    {
-      std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-      out << text;
-      out.close();
-      if (!out) throw Failure(partial + ": cannot write");
-    }
-    if (std::rename(partial.c_str(), output.c_str()) != 0) {
-      throw Failure(output + ": cannot write");
-    }
-  } catch (const Failure& failure) {
-    std::fprintf(stderr, "glyphgen: error: %s\n", failure.what());
-    return 1;
-  }
-  return 0;
+  return generator::run("glyphgen", argc, argv, generate);
 }

@@ -6,6 +6,8 @@
 // with the same text, so the English and Chinese files can share the strings that are not
 // translated.
 
+#include "tools/common/generator.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -18,9 +20,7 @@
 
 namespace {
 
-struct Failure : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
+using generator::Failure;
 
 std::string baseName(const std::string& path) {
   auto slash = path.find_last_of('/');
@@ -158,28 +158,5 @@ std::string generate(const std::vector<std::string>& inputs) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: resgen OUTPUT.cpp [INPUT.txt...]\n");
-    return 2;
-  }
-  std::string output = argv[1];
-  std::vector<std::string> inputs(argv + 2, argv + argc);
-  try {
-    std::string text = generate(inputs);
-    // Written whole or not at all, so a failed run never leaves a half table for the compiler.
-    std::string partial = output + ".part";
-    {
-      std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-      out << text;
-      out.close();
-      if (!out) throw Failure(partial + ": cannot write");
-    }
-    if (std::rename(partial.c_str(), output.c_str()) != 0) {
-      throw Failure(output + ": cannot write");
-    }
-  } catch (const Failure& failure) {
-    std::fprintf(stderr, "resgen: error: %s\n", failure.what());
-    return 1;
-  }
-  return 0;
+  return generator::run("resgen", argc, argv, generate);
 }
