@@ -213,42 +213,74 @@ bool translate(const SDL_Event& e, InputEvent& event) {
 constexpr int deviceRate = 22050;
 constexpr Uint16 deviceFrames = 512;
 
-// Queues PCM in the clip's format on the device, converting it to the device's format.
-bool queueSound(const SDL_AudioSpec& clipFormat, const Uint8* data, Uint32 length) {
-  if (!audioAvailable || length == 0) return false;
-  if (!audioDevice) {
-    SDL_AudioSpec wanted{};
-    wanted.freq = deviceRate;
-    wanted.format = AUDIO_S16SYS;
-    wanted.channels = 1;
-    wanted.samples = deviceFrames;
-    audioDevice = SDL_OpenAudioDevice(nullptr, 0, &wanted, &deviceFormat, 0);
-    // A driver may start without a device to open (ALSA without a card): go on silently, and
-    // without retrying, which would repeat the driver's complaints on every sound.
-    if (!audioDevice) {
-      audioAvailable = false;
-      return false;
-    }
-  }
+// Opens the device on first use. False when there is no sound.
+bool openDevice() {
+  if (!audioAvailable) return false;
+  if (audioDevice) return true;
+  SDL_AudioSpec wanted{};
+  wanted.freq = deviceRate;
+  wanted.format = AUDIO_S16SYS;
+  wanted.channels = 1;
+  wanted.samples = deviceFrames;
+  audioDevice = SDL_OpenAudioDevice(nullptr, 0, &wanted, &deviceFormat, 0);
+  // A driver may start without a device to open (ALSA without a card): go on silently, and
+  // without retrying, which would repeat the driver's complaints on every sound.
+  if (!audioDevice) audioAvailable = false;
+  return audioDevice != 0;
+}
+
+// PCM in the clip's format converted to the device's format. Empty when it cannot be.
+std::vector<Uint8> toDeviceFormat(const SDL_AudioSpec& clipFormat, const Uint8* data,
+                                  Uint32 length) {
   SDL_AudioCVT cvt;
-  int built = SDL_BuildAudioCVT(&cvt, clipFormat.format, clipFormat.channels, clipFormat.freq,
-                                deviceFormat.format, deviceFormat.channels, deviceFormat.freq);
-  if (built < 0) return false;
-  std::vector<Uint8> converted;
+  const int built =
+      SDL_BuildAudioCVT(&cvt, clipFormat.format, clipFormat.channels, clipFormat.freq,
+                        deviceFormat.format, deviceFormat.channels, deviceFormat.freq);
+  if (built < 0 || length == 0) return {};
+  std::vector<Uint8> converted(static_cast<std::size_t>(length) *
+                               static_cast<std::size_t>(built > 0 ? cvt.len_mult : 1));
+  std::memcpy(converted.data(), data, length);
   if (built > 0) {
-    converted.resize(static_cast<std::size_t>(length) * static_cast<std::size_t>(cvt.len_mult));
-    std::memcpy(converted.data(), data, length);
     cvt.buf = converted.data();
     cvt.len = static_cast<int>(length);
-    if (SDL_ConvertAudio(&cvt) != 0) return false;
-    data = converted.data();
-    length = static_cast<Uint32>(cvt.len_cvt);
+    if (SDL_ConvertAudio(&cvt) != 0) return {};
+    converted.resize(static_cast<std::size_t>(cvt.len_cvt));
   }
+  return converted;
+}
+
+// Clips in the device's format, made on first play, so later plays allocate nothing.
+struct CachedClip {
+  int id;
+  std::vector<Uint8> pcm;
+};
+constexpr int cacheSize = 8;
+CachedClip clipCache[cacheSize];
+int cachedClips = 0;
+
+const std::vector<Uint8>* cachedClip(int id) {
+  for (int i = 0; i < cachedClips; ++i)
+    if (clipCache[i].id == id) return &clipCache[i].pcm;
+  return nullptr;
+}
+
+const std::vector<Uint8>* cacheClip(int id, std::vector<Uint8> pcm) {
+  if (pcm.empty()) return nullptr;
+  CachedClip& slot = clipCache[cachedClips < cacheSize ? cachedClips++ : cacheSize - 1];
+  slot = CachedClip{id, std::move(pcm)};
+  return &slot.pcm;
+}
+
+// Replaces what plays by the clip.
+bool queueClip(const std::vector<Uint8>& pcm) {
   SDL_ClearQueuedAudio(audioDevice);
-  int queued = SDL_QueueAudio(audioDevice, data, length);
+  const int queued = SDL_QueueAudio(audioDevice, pcm.data(), static_cast<Uint32>(pcm.size()));
   SDL_PauseAudioDevice(audioDevice, 0);
   return queued == 0;
 }
+
+// Beeps are cached beside the clips under ids no clip uses.
+constexpr int beepCacheBase = -1000;
 
 }  // namespace
 
@@ -348,39 +380,49 @@ void setCursor(Cursor cursor, bool visible) {
   SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
 }
 
-bool playWave(int /*clipId*/, const unsigned char* data, std::size_t size) {
-  if (!audioAvailable || !data || size == 0 || size > 0x7fffffff) return false;
-  SDL_RWops* source = SDL_RWFromConstMem(data, static_cast<int>(size));
-  if (!source) return false;
-  SDL_AudioSpec clipFormat;
-  Uint8* samples = nullptr;
-  Uint32 length = 0;
-  if (!SDL_LoadWAV_RW(source, 1, &clipFormat, &samples, &length)) return false;
-  bool playing = queueSound(clipFormat, samples, length);
-  SDL_FreeWAV(samples);
-  return playing;
+bool playWave(int clipId, const unsigned char* data, std::size_t size) {
+  if (!openDevice() || !data || size == 0 || size > 0x7fffffff) return false;
+  const std::vector<Uint8>* pcm = cachedClip(clipId);
+  if (pcm == nullptr) {
+    SDL_RWops* source = SDL_RWFromConstMem(data, static_cast<int>(size));
+    if (!source) return false;
+    SDL_AudioSpec clipFormat;
+    Uint8* samples = nullptr;
+    Uint32 length = 0;
+    if (!SDL_LoadWAV_RW(source, 1, &clipFormat, &samples, &length)) return false;
+    pcm = cacheClip(clipId, toDeviceFormat(clipFormat, samples, length));
+    SDL_FreeWAV(samples);
+    if (pcm == nullptr) return false;
+  }
+  return queueClip(*pcm);
 }
 
 void beep(unsigned kind) {
-  if (!audioAvailable) return;
-  constexpr int rate = 22050;
-  // The exclamation beep is lower and longer, so the two are told apart by ear.
-  double frequency = kind == 0x30 ? 660.0 : 880.0;
-  int count = rate * (kind == 0x30 ? 180 : 100) / 1000;
-  int fade = rate * 5 / 1000;
-  std::vector<Sint16> tone(static_cast<std::size_t>(count));
-  for (int i = 0; i < count; ++i) {
-    double envelope =
-        std::min({1.0, static_cast<double>(i) / fade, static_cast<double>(count - 1 - i) / fade});
-    tone[static_cast<std::size_t>(i)] = static_cast<Sint16>(
-        8000.0 * envelope * std::sin(2.0 * std::numbers::pi * frequency * i / rate));
+  if (!openDevice()) return;
+  const int id = beepCacheBase - static_cast<int>(kind);
+  const std::vector<Uint8>* pcm = cachedClip(id);
+  if (pcm == nullptr) {
+    constexpr int rate = 22050;
+    // The exclamation beep is lower and longer, so the two are told apart by ear.
+    const double frequency = kind == 0x30 ? 660.0 : 880.0;
+    const int count = rate * (kind == 0x30 ? 180 : 100) / 1000;
+    const int fade = rate * 5 / 1000;
+    std::vector<Sint16> tone(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+      const double envelope =
+          std::min({1.0, static_cast<double>(i) / fade, static_cast<double>(count - 1 - i) / fade});
+      tone[static_cast<std::size_t>(i)] = static_cast<Sint16>(
+          8000.0 * envelope * std::sin(2.0 * std::numbers::pi * frequency * i / rate));
+    }
+    SDL_AudioSpec toneFormat{};
+    toneFormat.freq = rate;
+    toneFormat.format = AUDIO_S16SYS;
+    toneFormat.channels = 1;
+    pcm = cacheClip(id, toDeviceFormat(toneFormat, reinterpret_cast<const Uint8*>(tone.data()),
+                                       static_cast<Uint32>(tone.size() * sizeof(Sint16))));
+    if (pcm == nullptr) return;
   }
-  SDL_AudioSpec clipFormat{};
-  clipFormat.freq = rate;
-  clipFormat.format = AUDIO_S16SYS;
-  clipFormat.channels = 1;
-  queueSound(clipFormat, reinterpret_cast<const Uint8*>(tone.data()),
-             static_cast<Uint32>(tone.size() * sizeof(Sint16)));
+  queueClip(*pcm);
 }
 
 int language() {

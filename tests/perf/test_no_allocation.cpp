@@ -350,7 +350,10 @@ TEST(NoAllocation, ALongSessionOfPlayAllocatesNothing) {
 
   const platform::headless::Record record = platform::headless::takeRecord();
   std::string seen;
-  for (int i = 0; i < keptSizes && i < allocations; ++i) seen += " " + std::to_string(sizes[i]);
+  for (int i = 0; i < keptSizes && i < allocations; ++i) {
+    seen += ' ';
+    seen += std::to_string(sizes[i]);
+  }
   EXPECT_EQ(allocations.load(), 0) << "sizes of the first allocations:" << seen;
   EXPECT_EQ(releases.load(), 0);
 
