@@ -32,7 +32,8 @@ void checkReaderTexts(const GoBoard& b) {
   const std::size_t tree = strnlen(b.treeText, treeTextCapacity);
   if (tree == static_cast<std::size_t>(treeTextCapacity) || tree % 6 != 0 || tree < 6)
     fuzz::broken("treeText of " + std::to_string(tree) + " characters is not whole entries");
-  if (std::strncmp(b.treeText, "00000~", 6) != 0) fuzz::broken("treeText does not start at the root");
+  if (std::strncmp(b.treeText, "00000~", 6) != 0)
+    fuzz::broken("treeText does not start at the root");
   for (std::size_t at = 6; at < tree; at += 6)
     if (b.treeText[at + 5] != '~' || b.treeText[at + 4] != ' ' ||
         (b.treeText[at + 3] != '0' && b.treeText[at + 3] != '1'))
@@ -124,8 +125,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           "00000~" + (split == std::string::npos ? std::string() : part.substr(split + 1));
       std::memset(b.setupText, 0, sizeof b.setupText);
       std::memset(b.treeText, 0, sizeof b.treeText);
-      std::memcpy(b.setupText, setup.data(), std::min<std::size_t>(setup.size(), setupTextCapacity - 1));
-      std::memcpy(b.treeText, tree.data(), std::min<std::size_t>(tree.size(), treeTextCapacity - 1));
+      std::memcpy(b.setupText, setup.data(),
+                  std::min<std::size_t>(setup.size(), setupTextCapacity - 1));
+      std::memcpy(b.treeText, tree.data(),
+                  std::min<std::size_t>(tree.size(), treeTextCapacity - 1));
       b.indexProblemTree();
       break;
     }

@@ -94,12 +94,24 @@ std::string trimmed(const std::string& line) {
 }
 
 // Everything but the one value line the write replaced must still be there, in order.
-void checkOtherLinesKept(const std::string& before, const std::string& after, const Write& w) {
+void checkOtherLinesKept(std::string before, std::string after, const Write& w) {
+  // A byte order mark is no part of the first line, and must stay.
+  const std::string mark = "\xef\xbb\xbf";
+  if (before.compare(0, 3, mark) == 0) {
+    if (after.compare(0, 3, mark) != 0) fuzz::broken("the byte order mark was lost");
+    before.erase(0, 3);
+    after.erase(0, 3);
+  }
   const std::vector<std::string> old = lines(before), now = lines(after);
+  // A last line without a line break gets the text's own, "\r\n" in a text that uses those.
+  const bool openEnd = !before.empty() && before.back() != '\n';
+  auto kept = [&](std::size_t o, std::size_t n) {
+    return old[o] == now[n] || (openEnd && o + 1 == old.size() && now[n] == old[o] + "\r");
+  };
   std::size_t head = 0, tail = 0;
-  while (head < old.size() && head < now.size() && old[head] == now[head]) ++head;
+  while (head < old.size() && head < now.size() && kept(head, head)) ++head;
   while (tail < old.size() - head && tail < now.size() - head &&
-         old[old.size() - 1 - tail] == now[now.size() - 1 - tail])
+         kept(old.size() - 1 - tail, now.size() - 1 - tail))
     ++tail;
   const std::size_t removed = old.size() - head - tail;
   if (removed == 0) return;
@@ -125,7 +137,8 @@ void write(const Write& w, bool saveFails) {
   platform::Key key = nullptr;
   if (!platform::createKey(w.path, key)) {
     platform::headless::setSettingsSaveFails(false);
-    if (platform::headless::settingsText() != before) fuzz::broken("a refused key changed the text");
+    if (platform::headless::settingsText() != before)
+      fuzz::broken("a refused key changed the text");
     return;
   }
   const bool set = platform::setValue(key, w.name, w.value);
@@ -149,7 +162,9 @@ void write(const Write& w, bool saveFails) {
 }
 
 bool sameNameIgnoringCase(const char16_t* a, const char16_t* b) {
-  auto lower = [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c; };
+  auto lower = [](char16_t c) {
+    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+  };
   for (;; ++a, ++b) {
     if (lower(*a) != lower(*b)) return false;
     if (*a == 0) return true;

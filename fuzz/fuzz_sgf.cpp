@@ -3,9 +3,10 @@
 // An input is an SGF text, read as the tool's "encode" reads it; a problem it takes must be written
 // as a record that reads back as the same problem and passes the format check, and must come back
 // the same through the tool's SGF output.
-// An input whose first byte is below 8 (no SGF text starts so) instead describes a problem directly to the record writer (any region, counts,
-// points, depths and flags, and a buffer of any size); it must refuse what it cannot carry, never
-// write past the buffer, and write what it takes so that it reads back the same.
+// An input whose first byte is below 8 (no SGF text starts so) instead describes a problem directly
+// to the record writer (any region, counts, points, depths and flags, and a buffer of any size); it
+// must refuse what it cannot carry, never write past the buffer, and write what it takes so that it
+// reads back the same.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -49,12 +50,14 @@ std::string difference(const record::Problem& a, const record::Problem& b) {
 void checkReadsBack(const record::Problem& problem, const char* text, bool formatMustPass) {
   record::RecordContents contents;
   std::string error;
-  if (!record::readRecord(text, contents, error)) fuzz::broken("a written record is refused: " + error);
+  if (!record::readRecord(text, contents, error))
+    fuzz::broken("a written record is refused: " + error);
   const std::string changed = difference(problem, contents.problem);
   if (!changed.empty()) fuzz::broken("the record does not read back: " + changed);
   if (formatMustPass) {
     const std::vector<record::Finding> faults = record::checkFormat(contents);
-    if (!faults.empty()) fuzz::broken("a written record fails the format check: " + faults[0].message);
+    if (!faults.empty())
+      fuzz::broken("a written record fails the format check: " + faults[0].message);
   }
   record::checkPlay(text);
   record::checkSolvable(contents.problem);
@@ -80,7 +83,8 @@ void fromSgf(const std::string& text) {
   const std::string again = record::toSgf(problem);
   sgf::Tree tree2;
   record::Problem problem2;
-  if (!sgf::parse(again, tree2, error)) fuzz::broken("the tool's SGF output does not parse: " + error);
+  if (!sgf::parse(again, tree2, error))
+    fuzz::broken("the tool's SGF output does not parse: " + error);
   if (!record::problemFromSgf(tree2, problem2, fault))
     fuzz::broken("the tool's SGF output is refused: " + fault.message);
   const std::string changed = difference(problem, problem2);
@@ -101,7 +105,8 @@ bool carriable(const record::Problem& p) {
   if (p.width < minRegionSide || p.width > maxRegionSide || p.height < minRegionSide ||
       p.height > maxRegionSide)
     return false;
-  const int blackCount = static_cast<int>(p.black.size()), whiteCount = static_cast<int>(p.white.size());
+  const int blackCount = static_cast<int>(p.black.size()),
+            whiteCount = static_cast<int>(p.white.size());
   if (blackCount > maxStonesOfColour || whiteCount > maxStonesOfColour ||
       blackCount + whiteCount > maxSetupStones)
     return false;

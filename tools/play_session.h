@@ -84,8 +84,7 @@ inline std::string checkInvariants(const GoBoard& b) {
   char text[160];
   const std::size_t recorded = strnlen(b.history, historyCapacity);
   if (recorded == static_cast<std::size_t>(historyCapacity)) return "history is not terminated";
-  if (recorded % 2 != 0)
-    return "history \"" + std::string(b.history) + "\" ends in half a move";
+  if (recorded % 2 != 0) return "history \"" + std::string(b.history) + "\" ends in half a move";
   if (b.moveNumber - 1 != static_cast<int>(recorded / 2)) {
     std::snprintf(text, sizeof text, "moveNumber %d but history holds %d moves", b.moveNumber,
                   static_cast<int>(recorded / 2));

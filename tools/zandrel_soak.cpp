@@ -54,9 +54,17 @@ play::Event boardTap(Random& random) {
 }
 
 int randomKey(Random& random) {
-  static const int keys[] = {platform::key::enter,     platform::key::escape, platform::key::backspace,
-                             platform::key::f4,        platform::key::keypad0, 0x40000059,
-                             platform::key::f4 | platform::key::altModifier,   '/', ' ', 'a', 'q'};
+  static const int keys[] = {platform::key::enter,
+                             platform::key::escape,
+                             platform::key::backspace,
+                             platform::key::f4,
+                             platform::key::keypad0,
+                             0x40000059,
+                             platform::key::f4 | platform::key::altModifier,
+                             '/',
+                             ' ',
+                             'a',
+                             'q'};
   if (random.chance(30)) return '0' + random.below(10);
   if (random.chance(5)) return static_cast<int>(random.next() & 0x7fffffff);
   return keys[random.below(static_cast<int>(sizeof keys / sizeof keys[0]))];
@@ -146,7 +154,8 @@ bool answerBox(void* context, play::Event& e) {
   if (random.chance(60)) {
     e.kind = play::Kind::key;
     e.code = random.chance(70) ? '0' + random.below(10) : randomKey(random);
-    if (random.chance(40)) e.code = random.chance(50) ? platform::key::enter : platform::key::escape;
+    if (random.chance(40))
+      e.code = random.chance(50) ? platform::key::enter : platform::key::escape;
     return true;
   }
   if (random.chance(80)) {
@@ -167,8 +176,8 @@ bool parseCount(const char* text, std::uint64_t& value) {
 
 int main(int argc, char** argv) {
   std::uint64_t events = 1000000;
-  std::uint64_t seed = static_cast<std::uint64_t>(
-      std::chrono::steady_clock::now().time_since_epoch().count());
+  std::uint64_t seed =
+      static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
   if (argc > 3 || (argc >= 2 && !parseCount(argv[1], events)) ||
       (argc == 3 && !parseCount(argv[2], seed))) {
     std::fprintf(stderr, "usage: zandrel-soak [EVENTS] [SEED]\n");
@@ -219,7 +228,9 @@ int main(int argc, char** argv) {
     wasFailed = goBoard.failed != 0;
   }
   if (!failure.empty()) {
-    std::fprintf(stderr, "zandrel-soak: before the first event: %s\nreplay with: zandrel-soak 0 %" PRIu64 "\n",
+    std::fprintf(stderr,
+                 "zandrel-soak: before the first event: %s\nreplay with: zandrel-soak 0 %" PRIu64
+                 "\n",
                  failure.c_str(), seed);
     return 1;
   }
@@ -227,10 +238,10 @@ int main(int argc, char** argv) {
       std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
   int problems = 0;
   for (bool o : opened) problems += o ? 1 : 0;
-  std::printf(
-      "zandrel-soak: %" PRIu64 " events in %.1f s, %.0f events per second; %d sessions, %d of %d "
-      "problems played, %" PRIu64 " solved, %" PRIu64 " failed\n",
-      events, seconds, seconds > 0 ? static_cast<double>(events) / seconds : 0.0,
-      session.sessions(), problems, catalogueSize, solved, failed);
+  std::printf("zandrel-soak: %" PRIu64
+              " events in %.1f s, %.0f events per second; %d sessions, %d of %d "
+              "problems played, %" PRIu64 " solved, %" PRIu64 " failed\n",
+              events, seconds, seconds > 0 ? static_cast<double>(events) / seconds : 0.0,
+              session.sessions(), problems, catalogueSize, solved, failed);
   return 0;
 }

@@ -258,6 +258,16 @@ int firstLine() {
   return textLength >= 3 && std::memcmp(text, "\xef\xbb\xbf", 3) == 0 ? 3 : 0;
 }
 
+// Whether the line that ends at `at` (just before its line break, if it has one) continues: a
+// line that starts at `at` would be read as part of it.
+bool continuesInto(int at) {
+  int end = at;
+  if (end > firstLine() && text[end - 1] == '\n') --end;
+  int begin = end;
+  while (begin > firstLine() && text[begin - 1] != '\n') --begin;
+  return continues(Line{begin, end, at});
+}
+
 // Walks the text line by line, calling visit(line, inSection, isHeader) for every line; a value
 // line that continues is given whole as one line (its `end` the end of its last part).
 template <typename Visit>
@@ -423,6 +433,9 @@ int rewrite(const KeyObject& key) {
       bool any = false;
       for (int i = 0; i < key.pendingCount; ++i) any = any || !found[i];
       if (any) endLine(next);
+      // After a value cut off at the end of the text (its last line ends in a backslash) an empty
+      // line comes first, or the values added would be read as the rest of it.
+      if (any && continuesInto(next)) w.put(lineBreak);
       for (int i = 0; i < key.pendingCount; ++i)
         if (!found[i]) w.putValue(key.pending[i], lineBreak);
       at = next;
