@@ -1,10 +1,13 @@
 // The settings file: read whole, replaced whole.
 #include "platform/posix/settings_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -52,6 +55,67 @@ bool writeAll(int fd, const char* text, int length) {
   return true;
 }
 
+// A save writes "<file>.saving-XXXXXX" and holds an exclusive lock on it until it is renamed.
+constexpr char kSavingTag[] = ".saving-";
+
+bool isSavingName(const char* name, const char* base) {
+  std::size_t baseLength = std::strlen(base);
+  if (std::strncmp(name, base, baseLength) != 0) return false;
+  name += baseLength;
+  if (std::strncmp(name, kSavingTag, sizeof kSavingTag - 1) != 0) return false;
+  name += sizeof kSavingTag - 1;
+  int n = 0;
+  for (; name[n] != '\0'; ++n)
+    if (!std::isalnum(static_cast<unsigned char>(name[n]))) return false;
+  return n == 6;
+}
+
+// Removes what saves killed half-way left behind. A file still locked belongs to a save under
+// way in another process and is left alone; the lock dies with its holder.
+void sweepAbandonedSaves(const char* folder, const char* base) {
+  int folderFd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folderFd < 0) return;
+  DIR* listing = fdopendir(folderFd);
+  if (listing == nullptr) {
+    close(folderFd);
+    return;
+  }
+  while (const dirent* entry = readdir(listing)) {
+    if (!isSavingName(entry->d_name, base)) continue;
+    int fd = openat(folderFd, entry->d_name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) continue;
+    struct stat opened {};
+    struct stat named {};
+    // Only our own regular file, locked by nobody, and still the one under that name (a save
+    // may have renamed it into place since the listing).
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0 && fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) &&
+        opened.st_uid == geteuid() &&
+        fstatat(folderFd, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+        named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
+      unlinkat(folderFd, entry->d_name, 0);
+    close(fd);
+  }
+  closedir(listing);
+}
+
+// Creates the temporary file for a save, locked. A sweep in another process may remove a file
+// between its creation and the lock; then it is made again.
+int createLockedTemporary(char* temporary, std::size_t capacity, const char* target) {
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    std::snprintf(temporary, capacity, "%s%sXXXXXX", target, kSavingTag);
+    int fd = mkostemp(temporary, O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat opened {};
+    struct stat named {};
+    if (flock(fd, LOCK_EX) == 0 && fstat(fd, &opened) == 0 && lstat(temporary, &named) == 0 &&
+        named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
+      return fd;
+    close(fd);
+  }
+  errno = EAGAIN;
+  return -1;
+}
+
 }  // namespace
 
 int readSettingsFile(const char* path, char* buffer, int capacity) {
@@ -93,7 +157,7 @@ int readSettingsFile(const char* path, char* buffer, int capacity) {
 
 bool writeSettingsFile(const char* path, const char* text, int length) {
   char target[PATH_MAX];
-  char temporary[PATH_MAX + 8];
+  char temporary[PATH_MAX + 16];
   // Through a symbolic link (settings kept with other dotfiles) the file it names is replaced,
   // not the link.
   struct stat status {};
@@ -119,8 +183,8 @@ bool writeSettingsFile(const char* path, const char* text, int length) {
     complain("cannot create the settings folder", folder, errno);
     return false;
   }
-  std::snprintf(temporary, sizeof temporary, "%s.XXXXXX", target);
-  int fd = mkostemp(temporary, O_CLOEXEC);
+  sweepAbandonedSaves(folder, slash == nullptr ? target : slash + 1);
+  int fd = createLockedTemporary(temporary, sizeof temporary, target);
   if (fd < 0) {
     complain("cannot save the settings to", target, errno);
     return false;
@@ -129,19 +193,18 @@ bool writeSettingsFile(const char* path, const char* text, int length) {
   if (stat(target, &status) == 0) fchmod(fd, status.st_mode & 07777);
   bool ok = writeAll(fd, text, length) && fsync(fd) == 0;
   int error = ok ? 0 : errno;
-  if (close(fd) != 0 && ok) {
-    ok = false;
-    error = errno;
-  }
+  // Renamed while still locked, so that no sweep takes it in between.
   if (ok && rename(temporary, target) != 0) {
     ok = false;
     error = errno;
   }
   if (!ok) {
     unlink(temporary);
+    close(fd);
     complain("cannot save the settings to", target, error);
     return false;
   }
+  close(fd);
   // The rename itself reaches the disk only with the folder.
   int folderFd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (folderFd >= 0) {

@@ -11,6 +11,8 @@ int readSettingsFile(const char* path, char* buffer, int capacity);
 // Replaces the file with the text so that a crash leaves the old file or the new one, never a mix:
 // a temporary file in the same folder is written, flushed to disk and renamed over it. Creates
 // the folder when missing. False (after one line on stderr, the temporary removed) on failure.
+// Temporaries left by saves that were killed are removed first; one still being written by
+// another process is not.
 bool writeSettingsFile(const char* path, const char* text, int length);
 
 // The desktop settings file, ${XDG_CONFIG_HOME:-$HOME/.config}/Kelvaro/Zandrel.reg. False when

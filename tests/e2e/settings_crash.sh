@@ -3,7 +3,7 @@
 # settings file:
 #  - a copy killed at random moments while it saves the number again and again leaves the file it
 #    had or the one it was writing: never torn, never missing, never an older number, and every
-#    other line of the file kept;
+#    other line of the file kept; the next save removes the temporary file a killed one left;
 #  - on a full disk or a read-only folder the save fails with a message, the old file stays as it
 #    was, no temporary file is left, and the program goes on: it ends normally, and its next save
 #    works once there is room.
@@ -87,9 +87,13 @@ done
 [ $torn -eq 0 ] || fail "$torn of $rounds kills left a torn or missing file"
 # Kills that all came before the first save would prove nothing.
 [ $during -ge $((rounds / 3)) ] || fail "only $during of $rounds kills came while saving"
+# Each save clears what the killed ones before it left: only the last one's can remain, and a
+# save that runs to its end leaves none.
 left=$(temporaries)
-echo "killed $rounds writers, $during of them while saving; the number reached $last;" \
-  "$left temporary files left by killed writers"
+[ "$left" -le 1 ] || fail "$left temporary files were left by killed writers"
+[ "$("$helper" save $((last + 1)))" = $((last + 1)) ] || fail "the save after the kills failed"
+[ "$(temporaries)" -eq 0 ] || fail "a save left the killed writers' temporary files in place"
+echo "killed $rounds writers, $during of them while saving; the number reached $last"
 
 # ---- a save that cannot be written ----
 

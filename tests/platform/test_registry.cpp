@@ -7,14 +7,18 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <set>
 #include <sstream>
 #include <string>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include "platform/core/system.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
+#include "platform/posix/settings_file.h"
 
 using namespace platform;
 
@@ -302,6 +306,45 @@ TEST_F(RegistryTest, RegistryFileNamedByTheEnvironment) {
   EXPECT_EQ(content.str(), withHeader("\"CurrentProblemNo\"=dword:00000007\n"));
   EXPECT_EQ(headless::settingsText(), std::nullopt);
   std::filesystem::remove_all(folder);
+}
+
+// A save killed half-way leaves its temporary file; the next save removes it, but never one that
+// another process is still writing, nor anything else in the folder.
+TEST(SettingsFileTest, SaveRemovesOnlyAbandonedTemporaries) {
+  namespace fs = std::filesystem;
+  const fs::path folder =
+      fs::path(::testing::TempDir()) / ("zandrel_sweep_" + std::to_string(getpid()));
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  const auto touch = [&](const char* name) { std::ofstream(folder / name) << "x"; };
+  touch("Zandrel.reg.saving-abc123");   // abandoned: removed
+  touch("Zandrel.reg.saving-ABC999");   // abandoned: removed
+  touch("Zandrel.reg.saving-busy01");   // locked by a save under way: kept
+  touch("Zandrel.reg.backup");          // the user's: kept
+  touch("Zandrel.reg.saving-1234567");  // not a name a save makes: kept
+  touch("Other.reg.saving-abc123");     // another file's: kept
+  fs::create_symlink("Other.reg.saving-abc123", folder / "Zandrel.reg.saving-link01");
+  const int busy = open((folder / "Zandrel.reg.saving-busy01").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(busy, 0);
+  ASSERT_EQ(flock(busy, LOCK_EX), 0);
+
+  const std::string text = "[HKEY_CURRENT_USER\\Software\\Kelvaro\\Zandrel]\n";
+  const std::string file = (folder / "Zandrel.reg").string();
+  ASSERT_TRUE(
+      platform::posix::writeSettingsFile(file.c_str(), text.data(), static_cast<int>(text.size())));
+  close(busy);
+
+  std::set<std::string> left;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+    left.insert(entry.path().filename().string());
+  EXPECT_EQ(left, (std::set<std::string>{"Zandrel.reg", "Zandrel.reg.saving-busy01",
+                                         "Zandrel.reg.backup", "Zandrel.reg.saving-1234567",
+                                         "Other.reg.saving-abc123", "Zandrel.reg.saving-link01"}));
+  char buffer[256];
+  ASSERT_EQ(platform::posix::readSettingsFile(file.c_str(), buffer, sizeof buffer),
+            static_cast<int>(text.size()));
+  EXPECT_EQ(std::string(buffer, text.size()), text);
+  fs::remove_all(folder);
 }
 
 class InstanceTest : public ::testing::Test {
