@@ -3,7 +3,7 @@
 //
 //   web_reference pause X Y OUT.png   the screen at the first sleep after a tap at client X Y
 //                                     on the first problem, from the start
-//   web_reference already-open OUT.png
+//   web_reference already-open OUT.png [zh]
 //                                     the screen of a start while another copy holds the
 //                                     single instance, as the browser entry shows it
 #include <cstdio>
@@ -83,10 +83,11 @@ int main(int argc, char** argv) {
     outputPath = argv[4];
     return pauseFrame(std::atoi(argv[2]), std::atoi(argv[3]));
   }
-  if (mode == "already-open" && argc == 3) {
+  if (mode == "already-open" && (argc == 3 || (argc == 4 && std::string(argv[3]) == "zh"))) {
+    if (argc == 4) platform::headless::setLanguage(platform::languageChinese);
     outputPath = argv[2];
     return alreadyOpen();
   }
-  std::fprintf(stderr, "usage: web_reference pause X Y OUT.png | already-open OUT.png\n");
+  std::fprintf(stderr, "usage: web_reference pause X Y OUT.png | already-open OUT.png [zh]\n");
   return 2;
 }

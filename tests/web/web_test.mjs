@@ -252,6 +252,8 @@ runScript(['lang zh', 'start', `png ${reference('chinese')}`]);
 execFileSync(options.reference, ['pause', String(wrong[0]), String(wrong[1]), reference('pause')],
              { timeout: toolMs });
 execFileSync(options.reference, ['already-open', reference('already_open')], { timeout: toolMs });
+execFileSync(options.reference, ['already-open', reference('already_open_zh'), 'zh'],
+             { timeout: toolMs });
 
 // The references themselves must show what the steps are about.
 check(answered.sleeps.includes(200) && answered.history.length === 4,
@@ -431,11 +433,18 @@ const browser = await chromium.launch({
   args: chromiumArgs,
 });
 try {
-  const page = await browser.newPage({ viewport: { width: 360, height: 640 }, locale: 'zh-CN' });
+  const chinese = await browser.newContext({ viewport: { width: 360, height: 640 }, locale: 'zh-CN' });
+  const page = await chinese.newPage();
   watch(page, 'Chinese page');
   await page.goto(options.url);
   await idle(page);
   sameScreen(await canvasPixels(page), 'chinese', 'navigator.language "zh-CN" gives Chinese');
+  const other = await chinese.newPage();
+  watch(other, 'second Chinese page');
+  await other.goto(options.url);
+  await idle(other);
+  sameScreen(await canvasPixels(other), 'already_open_zh',
+             'a second Chinese page says in Chinese that Zandrel is open in another tab');
 } catch (error) {
   check(false, 'the Chinese page runs', String(error && error.stack || error));
 } finally {
