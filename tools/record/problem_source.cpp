@@ -248,7 +248,12 @@ std::string toSgf(const Problem& p) {
   auto list = [&](const char* name, const std::vector<BoardPoint>& stones) {
     if (stones.empty()) return;
     out += name;
-    for (const BoardPoint& s : stones) out += "[" + sgfPoint(s) + "]";
+    for (const BoardPoint& s : stones) {
+      // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on "[" + string&&.
+      out += '[';
+      out += sgfPoint(s);
+      out += ']';
+    }
   };
   list("AB", p.black);
   list("AW", p.white);
@@ -300,7 +305,9 @@ std::string toSgf(const Problem& p) {
 
 std::string pointName(int column, int row) {
   if (GoBoard::isPass(column, row)) return "pass";
-  return std::string(1, GoBoard::numberToLetter(column)) + std::to_string(row);
+  std::string name(1, GoBoard::numberToLetter(column));
+  name += std::to_string(row);
+  return name;
 }
 
 }  // namespace record
