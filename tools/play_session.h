@@ -66,7 +66,10 @@ inline std::string describe(const Event& e) {
       return "command " + std::to_string(e.code);
     case Kind::answer: {
       std::string text = "answer";
-      for (int k : e.keys) text += " " + std::to_string(k);
+      for (int k : e.keys) {
+        text += ' ';
+        text += std::to_string(k);
+      }
       return e.keys.empty() ? "answer none" : text;
     }
     case Kind::close:

@@ -114,7 +114,6 @@ std::string jsonString(const std::string& text) {
 }
 
 std::string jsonPoint(const BoardPoint& p) {
-  // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on "[" + string&&.
   std::string text = "[";
   text += std::to_string(p.column);
   text += ", ";

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -150,8 +151,9 @@ Rect changedArea(const Canvas& canvas) {
 }
 
 std::string show(const Rect& r) {
-  return "{" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " +
-         std::to_string(r.right) + ", " + std::to_string(r.bottom) + "}";
+  char text[64];
+  std::snprintf(text, sizeof text, "{%d, %d, %d, %d}", r.left, r.top, r.right, r.bottom);
+  return text;
 }
 
 // Draws with text and background in one colour, so the painted area is exactly the line box.

@@ -249,8 +249,7 @@ std::string toSgf(const Problem& p) {
     if (stones.empty()) return;
     out += name;
     for (const BoardPoint& s : stones) {
-      // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on "[" + string&&.
-      out += '[';
+          out += '[';
       out += sgfPoint(s);
       out += ']';
     }

@@ -3,6 +3,7 @@
 #include "tools/record/record_check.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -164,10 +165,16 @@ bool readRecord(const std::string& text, RecordContents& contents, std::string& 
   for (std::size_t i = 0; i < text.size(); ++i)
     if (text[i] < recordFirstChar || text[i] > recordLastChar) {
       const unsigned char c = static_cast<unsigned char>(text[i]);
-      error = "character " + std::to_string(i + 1) + " (" +
-              (c >= 32 && c < 127 ? "\"" + std::string(1, text[i]) + "\""
-                                  : "byte " + std::to_string(c)) +
-              ") is not a record character \"0\"..\"o\"";
+      char what[16];
+      if (c >= 32 && c < 127)
+        std::snprintf(what, sizeof what, "\"%c\"", c);
+      else
+        std::snprintf(what, sizeof what, "byte %u", static_cast<unsigned>(c));
+      char message[96];
+      std::snprintf(message, sizeof message,
+                    "character %zu (%s) is not a record character \"0\"..\"o\"",
+                    static_cast<std::size_t>(i + 1), what);
+      error = message;
       return false;
     }
   std::vector<unsigned char> bytes(text.begin(), text.end());
