@@ -99,16 +99,21 @@ void sweepAbandonedSaves(const char* folder, const char* base) {
 }
 
 // Creates the temporary file for a save, locked. A sweep in another process may remove a file
-// between its creation and the lock; then it is made again.
+// between its creation and the lock; then it is made again. Where the file system has no locks
+// the file is used unlocked: no sweep can lock, so none removes it.
 int createLockedTemporary(char* temporary, std::size_t capacity, const char* target) {
   for (int attempt = 0; attempt < 8; ++attempt) {
     std::snprintf(temporary, capacity, "%s%sXXXXXX", target, kSavingTag);
     int fd = mkostemp(temporary, O_CLOEXEC);
     if (fd < 0) return -1;
+    int locked;
+    do locked = flock(fd, LOCK_EX);
+    while (locked != 0 && errno == EINTR);
+    if (locked != 0) return fd;
     struct stat opened {};
     struct stat named {};
-    if (flock(fd, LOCK_EX) == 0 && fstat(fd, &opened) == 0 && lstat(temporary, &named) == 0 &&
-        named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
+    if (fstat(fd, &opened) == 0 && lstat(temporary, &named) == 0 && named.st_dev == opened.st_dev &&
+        named.st_ino == opened.st_ino)
       return fd;
     close(fd);
   }
