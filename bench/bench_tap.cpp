@@ -24,22 +24,14 @@ using platform::host::EventKind;
 bool started() {
   static const bool ok = [] {
     platform::setScreenSize(240, 320);
-    std::destroy_at(&goBoard);
-    std::construct_at(&goBoard);
-    return shell::startUp() == shell::keepRunning;
+    return shell::restart().running;
   }();
   return ok;
 }
 
 // The program's own loop, stopping when idle instead of waiting.
 void pump() {
-  platform::Message m{};
-  while (platform::peekMessage(m)) {
-    if (platform::translateAccelerator(shell::state.mainWindow, shell::state.accelerators, m))
-      continue;
-    platform::translateMessage(m);
-    platform::dispatchMessage(m);
-  }
+  shell::runUntilIdle();
 }
 
 void tap(int x, int y) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "platform/platform.h"
+#include "resources/ids.h"
 
 // Colour of a point: Black 1, White -1, Empty 0; Edge 9 stands in the edge ring only while
 // liberties are counted. The other side of a colour is its negation.
@@ -41,12 +42,8 @@ using MoveHistory = char[historyCapacity];
 
 using Flag = std::uint8_t;
 
-// Notifications the game object posts to its main window (both parameters 0).
-constexpr unsigned notifyMoveAccepted = 1026;
-constexpr unsigned notifySolved = 1027;
-constexpr unsigned notifyFailed = 1028;
-constexpr unsigned notifyVariationWaiting = 1029;
-constexpr unsigned notifyProblemOpened = 1030;
+// The notifications the game object posts to its main window (notifyMoveAccepted ...) are in
+// resources/ids.h with the other numbers.
 
 class GoBoard {
  public:

@@ -17,14 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const std::uint32_t saved[16] = {
       0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 0x7fffffffu, 0x80000000u, 0xffffffffu, 1000};
   play::Session::Start start;
-  if (header % 16 != 0) {
-    char text[96];
-    std::snprintf(
-        text, sizeof text,
-        "[HKEY_CURRENT_USER\\Software\\Kelvaro\\Zandrel]\n\"CurrentProblemNo\"=dword:%08x\n",
-        static_cast<unsigned>(saved[header % 16]));
-    start.settings = text;
-  }
+  if (header % 16 != 0) start.settings = play::settingsWithProblemNumber(saved[header % 16]);
   start.language = header & 0x10 ? platform::languageChinese : platform::languageEnglish;
   start.audio = (header & 0x20) == 0;
   play::Session session(start);

@@ -2,6 +2,7 @@
 #include "shell/interface_strings.h"
 
 #include "platform/platform.h"
+#include "resources/ids.h"
 
 namespace shell {
 
@@ -11,8 +12,8 @@ InterfaceStrings strings{};
 namespace {
 
 template <int N>
-void load(int chineseId, int englishId, char16_t (&buffer)[N]) {
-  platform::loadString(useChinese != 0 ? chineseId : englishId, buffer, N);
+void load(ids::text::Pair id, char16_t (&buffer)[N]) {
+  platform::loadString(useChinese != 0 ? id.chinese : id.english, buffer, N);
 }
 
 }  // namespace
@@ -22,20 +23,20 @@ void chooseLanguage() {
 }
 
 void loadWindowStrings() {
-  load(8, 8, strings.windowClassName);
-  load(5, 40086, strings.windowTitle);
+  load(ids::text::windowClass, strings.windowClassName);
+  load(ids::text::windowTitle, strings.windowTitle);
 }
 
 void loadInterfaceStrings() {
-  load(124, 40093, strings.problemNumberText);
-  load(113, 40089, strings.successText);
-  load(114, 40090, strings.failureText);
-  load(115, 40091, strings.goodText);
-  load(40015, 40066, strings.hintCaption);
-  load(40033, 40098, strings.nextVariationCaption);
-  load(40035, 40099, strings.nextProblemCaption);
-  load(40039, 40101, strings.aboutCaption);
-  load(40045, 40107, strings.aboutText);
+  load(ids::text::problemNumber, strings.problemNumberText);
+  load(ids::text::success, strings.successText);
+  load(ids::text::failure, strings.failureText);
+  load(ids::text::good, strings.goodText);
+  load(ids::text::hint, strings.hintCaption);
+  load(ids::text::nextVariation, strings.nextVariationCaption);
+  load(ids::text::nextProblem, strings.nextProblemCaption);
+  load(ids::text::aboutCaption, strings.aboutCaption);
+  load(ids::text::aboutText, strings.aboutText);
 }
 
 }  // namespace shell

@@ -10,17 +10,8 @@ namespace shell {
 
 namespace {
 
-constexpr int dialogEnglish = 131;
-constexpr int dialogChinese = 135;
-constexpr int itemPrompt = 1018;
-constexpr int itemOk = 1019;
-constexpr int itemCancel = 1020;
-constexpr int itemEntry = 1021;
-constexpr int itemCurrent = 1022;
-constexpr int commandOk = 40017;
-constexpr int commandCancel = 40016;
-constexpr int commandQuit = 102;
-constexpr int closeRequest = 2;
+// The window's close request reaches a dialog as command 2.
+constexpr int closeRequest = ids::command::cancel;
 constexpr int maxTypedCharacters = 30;
 
 // Copies ASCII text into a wide buffer of the same capacity.
@@ -43,18 +34,18 @@ platform::Result dialogProcedure(platform::Dialog dialog, unsigned message, plat
                                  platform::LParam) {
   if (message == platform::msg::initDialog) {
     platform::setDialogTitle(dialog, strings.problemNumberText);
-    platform::setDialogItemText(dialog, itemPrompt, strings.problemNumberText);
-    setNumberText(dialog, itemCurrent, goBoard.problemNumber);
-    platform::setDialogFocus(dialog, itemEntry);
+    platform::setDialogItemText(dialog, ids::item::prompt, strings.problemNumberText);
+    setNumberText(dialog, ids::item::current, goBoard.problemNumber);
+    platform::setDialogFocus(dialog, ids::item::entry);
     return 1;
   }
   if (message != platform::msg::command) return 0;
   const int id = static_cast<int>(wParam & 0xffff);
-  if (id == itemOk || id == commandOk) {
-    int n = platform::dialogItemTextLength(dialog, itemEntry) + 1;
+  if (id == ids::item::ok || id == ids::command::dialogOk) {
+    int n = platform::dialogItemTextLength(dialog, ids::item::entry) + 1;
     if (n > maxTypedCharacters + 1) n = maxTypedCharacters + 1;
     char16_t* wide = state.scratchText;
-    const int read = platform::getDialogItemText(dialog, itemEntry, wide, n);
+    const int read = platform::getDialogItemText(dialog, ids::item::entry, wide, n);
     // The entry holds digits only: narrow them one by one, never past typedNumber.
     int kept = 0;
     for (int i = 0; i < read && kept < maxTypedCharacters; ++i)
@@ -63,12 +54,12 @@ platform::Result dialogProcedure(platform::Dialog dialog, unsigned message, plat
     platform::endDialog(dialog, 1);
     return 1;
   }
-  if (id == itemCancel || id == commandCancel) {
+  if (id == ids::item::cancel || id == ids::command::dialogCancel) {
     state.typedNumber[0] = '\0';
     platform::endDialog(dialog, 0);
     return 1;
   }
-  if (id == commandQuit || id == closeRequest) {
+  if (id == ids::command::quit || id == closeRequest) {
     platform::endDialog(dialog, 0);
     return 1;
   }
@@ -89,7 +80,8 @@ int parseNumber(const char* text) {
 int selectProblem(platform::Window owner) {
   if (state.scratchText == nullptr) return -1;
   const int result =
-      platform::dialogBox(useChinese != 0 ? dialogChinese : dialogEnglish, owner, dialogProcedure);
+      platform::dialogBox(useChinese != 0 ? ids::dialogSelectChinese : ids::dialogSelectEnglish,
+                          owner, dialogProcedure);
   if (result == 1) return parseNumber(state.typedNumber);
   if (result < 0) {
     platform::beep(0x30);

@@ -2,21 +2,17 @@
 #include <climits>
 
 #include "board/go_board.h"
+#include "resources/settings_key.h"
 #include "shell/interface_strings.h"
 #include "shell/shell.h"
 
 namespace shell {
 
-namespace {
-const char16_t* const keyPath = u"Software\\Kelvaro\\Zandrel";
-const char16_t* const valueName = u"CurrentProblemNo";
-}  // namespace
-
 int readCurrentProblemNumber() {
   std::uint32_t value = 0;
   platform::Key key = nullptr;
-  if (platform::openKey(keyPath, key)) {
-    if (!platform::queryValue(key, valueName, value)) value = 0;
+  if (platform::openKey(settings::keyPath, key)) {
+    if (!platform::queryValue(key, settings::problemNumberValue, value)) value = 0;
     platform::closeKey(key);
   }
   // A stored value with its top bit set would read as negative and leave the board empty for
@@ -27,8 +23,9 @@ int readCurrentProblemNumber() {
 
 void saveCurrentProblemNumber() {
   platform::Key key = nullptr;
-  if (!platform::createKey(keyPath, key)) return;
-  platform::setValue(key, valueName, static_cast<std::uint32_t>(goBoard.problemNumber));
+  if (!platform::createKey(settings::keyPath, key)) return;
+  platform::setValue(key, settings::problemNumberValue,
+                     static_cast<std::uint32_t>(goBoard.problemNumber));
   platform::closeKey(key);
 }
 

@@ -29,18 +29,43 @@ extern ShellState state;
 
 constexpr int scratchTextBytes = 1024;
 
-// startUp's result when the program goes on to its message loop.
-constexpr int keepRunning = -1;
+// What start-up came to: the message loop is to run, or the program ends at once with
+// `exitCode` (another copy runs, the window could not be made).
+struct [[nodiscard]] StartResult {
+  bool running;
+  int exitCode;  // when not running
+};
 
-// Runs the start-up up to the message loop. Returns keepRunning, or the exit code to end with
-// at once (another copy runs, the window could not be made).
-int startUp();
+// Runs the start-up up to the message loop.
+StartResult startUp();
 // Runs the message loop until the quit; returns its exit code.
 int runMessageLoop();
 // The exit path after the loop: saves the problem number.
 void shutDown();
 // The whole program.
 int programMain();
+
+// Driving the program without waiting for input (tools, tests, benchmarks, the web reference):
+// the same loop as runMessageLoop, accelerators included, stopping when no message is left.
+struct LoopResult {
+  enum class End {
+    idle,  // nothing left to do
+    quit,  // a quit was taken: the exit path ran (the settings are saved)
+    busy,  // `busyLimit` messages were handled and more kept coming
+  };
+  End end;
+  int exitCode;  // the quit's code, when end is quit
+};
+// Sees each message before it is handled; false leaves the message out (a harness that holds
+// back the first command, or lets a quit pass). Harnesses count with it without allocating.
+using MessageObserver = bool (*)(void* context, const platform::Message& message);
+constexpr long busyLimit = 100000;
+LoopResult runUntilIdle(MessageObserver observer = nullptr, void* context = nullptr);
+// Starts the program again in this process from a clean state: the platform forgets its window
+// and queues, the game object is built anew (it reads the screen size again), then start-up.
+StartResult restart();
+// One message, as the loop handles it: offered to the accelerators, translated, dispatched.
+void handleMessage(const platform::Message& message);
 
 // The main window's procedure.
 platform::Result windowProcedure(platform::Window window, unsigned message, platform::WParam wParam,

@@ -16,9 +16,10 @@ namespace {
 
 constexpr int attempts = 5;
 constexpr int waitMs = 500;
-constexpr int iconId = 101;
-constexpr int acceleratorTable = 3;
-constexpr int commandReplay = 40004;
+
+StartResult ended(int exitCode) {
+  return StartResult{false, exitCode};
+}
 
 Window markedHandle(Window window) {
   return reinterpret_cast<Window>(reinterpret_cast<std::uintptr_t>(window) | 1);
@@ -51,22 +52,22 @@ bool claimSingleInstance() {
 
 }  // namespace
 
-int startUp() {
+StartResult startUp() {
   // A second start in one process (tests, tools) begins from a clean shell.
   delete[] state.scratchText;
   state = ShellState{};
   chooseLanguage();
   loadWindowStrings();
-  if (!claimSingleInstance()) return 0;
+  if (!claimSingleInstance()) return ended(0);
   if (Window other = findWindow(strings.windowClassName, strings.windowTitle)) {
     bringToForeground(markedHandle(other));
-    return 0;
+    return ended(0);
   }
   // The screen opens only now, so a second copy never shows a window of its own.
-  if (!platform::start()) return 1;
-  registerWindowClass(strings.windowClassName, windowProcedure, iconId);
+  if (!platform::start()) return ended(1);
+  registerWindowClass(strings.windowClassName, windowProcedure, ids::iconProgram);
   Window window = createWindow(strings.windowClassName, strings.windowTitle);
-  if (window == nullptr) return 0;
+  if (window == nullptr) return ended(0);
   state.mainWindow = window;
   if (state.menuBar != nullptr) {
     const Rect r = windowRect(window);
@@ -81,33 +82,10 @@ int startUp() {
   goBoard.failureText = strings.failureText;
   goBoard.goodText = strings.goodText;
   state.scratchText = new (std::nothrow) char16_t[scratchTextBytes / sizeof(char16_t)];
-  if (state.scratchText == nullptr) return 0;
-  state.accelerators = loadAccelerators(acceleratorTable);
-  postMessage(window, msg::command, commandReplay, 0);
-  return keepRunning;
-}
-
-int runMessageLoop() {
-  Message message{};
-  while (getMessage(message)) {
-    if (translateAccelerator(state.mainWindow, state.accelerators, message)) continue;
-    translateMessage(message);
-    dispatchMessage(message);
-  }
-  return static_cast<int>(message.wParam);
-}
-
-void shutDown() {
-  // A number that was never read (the menu bar failed) must not overwrite the saved one.
-  if (state.problemNumberRead) saveCurrentProblemNumber();
-}
-
-int programMain() {
-  const int early = startUp();
-  if (early != keepRunning) return early;
-  const int code = runMessageLoop();
-  shutDown();
-  return code;
+  if (state.scratchText == nullptr) return ended(0);
+  state.accelerators = loadAccelerators(ids::acceleratorTable);
+  postMessage(window, msg::command, ids::command::replay, 0);
+  return StartResult{true, 0};
 }
 
 }  // namespace shell

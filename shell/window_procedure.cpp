@@ -11,27 +11,7 @@ using namespace platform;
 
 namespace {
 
-constexpr int menuBarEnglish = 117;
-constexpr int menuBarChinese = 137;
-constexpr int buttonMenu = 40025;
-constexpr int buttonSoftKey = 40013;
-
-namespace command {
-constexpr int ok = 1;
-constexpr int cancel = 2;
-constexpr int quit = 102;
-constexpr int about = 40003;
-constexpr int replay = 40004;
-constexpr int nextProblem = 40005;
-constexpr int selectProblem = 40006;
-constexpr int aboutMenu = 40007;
-constexpr int prevProblem = 40008;
-constexpr int back = 40010;
-constexpr int softKey = 40013;
-constexpr int soundOn = 40023;
-constexpr int mode = 40058;
-constexpr int pass = 40083;
-}  // namespace command
+namespace command = ids::command;
 
 enum SoftKeyState { hint = 0, nextVariation = 1, nextProblem = 2 };
 
@@ -39,7 +19,7 @@ void setSoftKey(int s) {
   if (s == state.softKeyState) return;
   const char16_t* captions[] = {strings.hintCaption, strings.nextVariationCaption,
                                 strings.nextProblemCaption};
-  setMenuBarButtonText(state.menuBar, buttonSoftKey, captions[s]);
+  setMenuBarButtonText(state.menuBar, command::softKey, captions[s]);
   state.softKeyState = s;
 }
 
@@ -49,18 +29,20 @@ bool onCreate(Window window) {
   goBoard.mainWindow = window;
   state.activationInfo = ActivationInfo{};
   state.activationInfo.size = sizeof(ActivationInfo);
-  state.menuBar = createMenuBar(window, useChinese != 0 ? menuBarChinese : menuBarEnglish);
+  state.menuBar =
+      createMenuBar(window, useChinese != 0 ? ids::menuBarChinese : ids::menuBarEnglish);
   if (state.menuBar == nullptr) return false;
   showMenuBar(state.menuBar, true);
   state.menuHandle = menuBarMenu(state.menuBar);
-  state.menuPopup = menuBarPopup(state.menuBar, buttonMenu);
+  state.menuPopup = menuBarPopup(state.menuBar, command::menu);
   goBoard.problemNumber = readCurrentProblemNumber();
   state.problemNumberRead = true;
   setWindowText(window, strings.windowTitle);
   return true;
 }
 
-void onCommand(Window window, int id) {
+// Carries out a command; false when it is none of the window's (default handling then).
+bool onCommand(Window window, int id) {
   switch (id) {
     case command::replay:
       if (goBoard.problemLoaded != 0)
@@ -112,31 +94,12 @@ void onCommand(Window window, int id) {
       sendMessage(window, msg::activate, 0, reinterpret_cast<LParam>(window));
       sendMessage(window, msg::close, 0, 0);
       break;
-    default:
-      break;
-  }
-}
-
-bool isHandledCommand(int id) {
-  switch (id) {
-    case command::ok:
     case command::cancel:
-    case command::quit:
-    case command::about:
-    case command::replay:
-    case command::nextProblem:
-    case command::selectProblem:
-    case command::aboutMenu:
-    case command::prevProblem:
-    case command::back:
-    case command::softKey:
-    case command::soundOn:
-    case command::mode:
-    case command::pass:
-      return true;
+      break;
     default:
       return false;
   }
+  return true;
 }
 
 }  // namespace
@@ -177,8 +140,7 @@ Result windowProcedure(Window window, unsigned message, WParam wParam, LParam lP
       return 0;
     case msg::command: {
       const int id = static_cast<int>(wParam & 0xffff);
-      if (!isHandledCommand(id)) break;
-      onCommand(window, id);
+      if (!onCommand(window, id)) break;
       return 0;
     }
     case msg::initMenuPopup:

@@ -1,12 +1,13 @@
-// Play on the headless host for the soak and the fuzz targets: input events of every kind the
-// player can give, the message loop run until idle after each, a new session after a quit, and
-// the game object's invariants. Header-only, so each tool takes it with nothing more to link.
+// The program on the headless host, for every harness that plays it (the script runner, the soak,
+// the fuzz targets, the tests): input events of every kind the player can give, the program's own
+// loop run until idle after each (shell::runUntilIdle), a new run after a quit, and the game
+// object's invariants. Header-only, so each tool takes it with nothing more to link.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,14 +16,15 @@
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
 #include "problems/catalogue.h"
+#include "resources/ids.h"
+#include "resources/settings_key.h"
 #include "shell/shell.h"
 
 namespace play {
 
 // The menu's commands, the window's "ok" and "cancel", and quit.
-constexpr int commandIds[] = {40004, 40005, 40006, 40008, 40083, 40058, 40023,
-                              40007, 40003, 102,   40010, 40013, 1,     2};
-constexpr int commandIdCount = static_cast<int>(sizeof commandIds / sizeof commandIds[0]);
+constexpr const int (&commandIds)[ids::handledCommandCount] = ids::handledCommands;
+constexpr int commandIdCount = ids::handledCommandCount;
 
 enum class Kind {
   tap,        // stylus down and up at device pixel (x, y)
@@ -171,17 +173,27 @@ inline std::string checkInvariants(const GoBoard& b) {
 }
 
 // A source of answers for modal boxes, asked when a box waits for input and none is queued.
-// Returns false to give none (the box then ends idle).
+// Returns false to give none (the box then ends idle). An answer event gives its keys.
 using AnswerSource = bool (*)(void* context, Event& event);
 
-// The program on the headless host, from start-up; a quit ends the session and the next event
+// The settings text that holds problem number `n`, as the desktop file would.
+inline std::string settingsWithProblemNumber(std::uint32_t n) {
+  char text[160];
+  std::snprintf(text, sizeof text, "%s\n%s=dword:%08x\n", settings::keySection,
+                settings::problemNumberName, static_cast<unsigned>(n));
+  return text;
+}
+
+// The program on the headless host, from start-up; a quit ends the run and the next event
 // starts a new one, as a new run of the program would.
 class Session {
  public:
-  // The settings text at the start (none when empty), the language, and whether sound plays.
+  // What the host holds at the first start: the settings text (none when empty; left as the
+  // host has it when not given), the language (the host's when not given), and whether sound
+  // plays.
   struct Start {
-    std::string settings;
-    int language = platform::languageEnglish;
+    std::optional<std::string> settings = std::string();
+    std::optional<int> language = platform::languageEnglish;
     bool audio = true;
   };
 
@@ -189,32 +201,40 @@ class Session {
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
   ~Session() {
-    if (current_ == this) current_ = nullptr;
+    if (current_ == this) {
+      current_ = nullptr;
+      platform::headless::setWaitHook(nullptr);
+    }
   }
 
   void setAnswerSource(AnswerSource source, void* context) {
     answerSource_ = source;
     answerContext_ = context;
   }
+  // Sees every message the loop takes; false leaves the message out.
+  void setObserver(shell::MessageObserver observer, void* context) {
+    observer_ = observer;
+    observerContext_ = context;
+  }
 
-  // Starts the program; "" or why it did not start.
+  // Starts the program; "" or why it did not start (exitCode() then tells its code).
   std::string begin() {
     current_ = this;
     platform::headless::setWaitHook(&Session::waitHook);
-    platform::headless::setLanguage(start_.language);
+    if (start_.language) platform::headless::setLanguage(*start_.language);
     platform::headless::setAudioAvailable(start_.audio);
     platform::headless::setSettingsSaveFails(false);
-    if (!sessionsStarted_++) {
-      if (start_.settings.empty())
+    if (!sessionsStarted_++ && start_.settings) {
+      if (start_.settings->empty())
         platform::headless::clearSettings();
       else
-        platform::headless::setSettingsText(start_.settings);
+        platform::headless::setSettingsText(*start_.settings);
     }
-    platform::resetState();
-    std::destroy_at(&goBoard);
-    std::construct_at(&goBoard);
-    const int early = shell::startUp();
-    if (early != shell::keepRunning) return "the start-up ended with " + std::to_string(early);
+    const shell::StartResult started = shell::restart();
+    if (!started.running) {
+      exitCode_ = started.exitCode;
+      return "the start-up ended with " + std::to_string(started.exitCode);
+    }
     running_ = true;
     return pump();
   }
@@ -227,8 +247,7 @@ class Session {
     }
     hookCalls_ = 0;
     if (e.kind == Kind::answer) {
-      pendingAnswer_ = e.keys;
-      answerGiven_ = true;
+      answerNextBox(e.keys);
       return "";
     }
     if (e.kind == Kind::command)
@@ -239,11 +258,19 @@ class Session {
     return pump();
   }
 
+  // The keys for the next modal box that waits for input (none: the box ends idle).
+  void answerNextBox(const std::vector<int>& keys) {
+    pendingAnswer_ = keys;
+    answerGiven_ = true;
+  }
+
   // Runs the message loop until idle, for what was done to the program directly.
   std::string run() { return running_ ? pump() : ""; }
 
   int sessions() const { return sessionsStarted_; }
   bool running() const { return running_; }
+  // The code the last run ended with (its quit, or a start-up that stopped).
+  int exitCode() const { return exitCode_; }
 
   // Queues the event as host input (commands are no input and are left out).
   static void push(const Event& e) {
@@ -285,22 +312,25 @@ class Session {
   }
 
  private:
-  // Runs the loop until idle; a quit ends the session as the program's exit path does.
+  // Runs the program's loop until idle; a quit ends the run through the program's exit path.
   std::string pump() {
-    platform::Message m{};
-    for (long handled = 0; platform::peekMessage(m); ++handled) {
-      if (handled > 100000) return "the message loop never goes idle";
-      if (m.id == platform::msg::quit) {
-        shell::shutDown();
-        running_ = false;
+    hookCalls_ = 0;
+    const shell::LoopResult result = shell::runUntilIdle(observer_, observerContext_);
+    switch (result.end) {
+      case shell::LoopResult::End::idle:
         return "";
-      }
-      if (platform::translateAccelerator(shell::state.mainWindow, shell::state.accelerators, m))
-        continue;
-      platform::translateMessage(m);
-      platform::dispatchMessage(m);
+      case shell::LoopResult::End::quit:
+        running_ = false;
+        exitCode_ = result.exitCode;
+        return "";
+      case shell::LoopResult::End::busy:
+        break;
     }
-    return "";
+    return "the message loop never goes idle";
+  }
+
+  static void pushKeys(const std::vector<int>& keys) {
+    for (int k : keys) platform::headless::pushEvent({platform::host::EventKind::key, 0, 0, k});
   }
 
   static bool waitHook() {
@@ -310,13 +340,16 @@ class Session {
     if (++s->hookCalls_ > 64) return false;
     if (s->answerGiven_) {
       s->answerGiven_ = false;
-      for (int k : s->pendingAnswer_)
-        platform::headless::pushEvent({platform::host::EventKind::key, 0, 0, k});
+      pushKeys(s->pendingAnswer_);
       return !s->pendingAnswer_.empty();
     }
     Event e;
     if (s->answerSource_ == nullptr || !s->answerSource_(s->answerContext_, e)) return false;
-    if (e.kind == Kind::command || e.kind == Kind::answer) return false;
+    if (e.kind == Kind::answer) {
+      pushKeys(e.keys);
+      return !e.keys.empty();
+    }
+    if (e.kind == Kind::command) return false;
     push(e);
     return true;
   }
@@ -325,11 +358,14 @@ class Session {
   Start start_;
   AnswerSource answerSource_ = nullptr;
   void* answerContext_ = nullptr;
+  shell::MessageObserver observer_ = nullptr;
+  void* observerContext_ = nullptr;
   std::vector<int> pendingAnswer_;
   bool answerGiven_ = false;
   bool running_ = false;
   int sessionsStarted_ = 0;
   int hookCalls_ = 0;
+  int exitCode_ = 0;
 };
 
 }  // namespace play

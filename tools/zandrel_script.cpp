@@ -14,8 +14,11 @@
 #include "platform/core/system.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
+#include "resources/ids.h"
+#include "resources/settings_key.h"
 #include "shell/interface_strings.h"
 #include "shell/shell.h"
+#include "tools/play_session.h"
 #include "view/status_banner.h"
 
 namespace {
@@ -29,56 +32,43 @@ struct ScriptError {
   throw ScriptError{status, message};
 }
 
-struct Session {
+// The program run by the script, and what the script has seen of it.
+struct Script {
+  // The settings and the language are the host's, as the script's own commands set them.
+  play::Session session{play::Session::Start{std::nullopt, std::nullopt, true}};
   bool anythingDone = false;            // a command other than screen and lang ran
   std::vector<unsigned> notifications;  // handled since the last dump
   bool started = false;
-  bool ended = false;
-  int exitCode = 0;
+  bool ended() const { return started && !session.running(); }
 };
 
-// Runs the message loop until nothing is left to do, or the quit.
-void runUntilIdle(Session& session) {
-  if (!session.started || session.ended) return;
-  platform::Message message{};
-  while (platform::peekMessage(message)) {
-    if (message.id == platform::msg::quit) {
-      session.ended = true;
-      session.exitCode = static_cast<int>(message.wParam);
-      shell::shutDown();
-      return;
-    }
-    if (message.id >= notifyMoveAccepted && message.id <= notifyProblemOpened)
-      session.notifications.push_back(message.id);
-    if (platform::translateAccelerator(shell::state.mainWindow, shell::state.accelerators, message))
-      continue;
-    platform::translateMessage(message);
-    platform::dispatchMessage(message);
-  }
-}
-
-// The answer for the next modal box: digits then Enter, or Escape. A box that opens with no
-// answer given is closed with Escape (so "About" closes at once).
-std::vector<int> pendingAnswer;
-
-bool answerModal() {
-  using platform::host::EventKind;
-  if (pendingAnswer.empty()) pendingAnswer.push_back(platform::key::escape);
-  for (int code : pendingAnswer) platform::headless::pushEvent({EventKind::key, 0, 0, code});
-  pendingAnswer.clear();
+bool recordNotification(void* context, const platform::Message& message) {
+  if (message.id >= notifyMoveAccepted && message.id <= notifyProblemOpened)
+    static_cast<Script*>(context)->notifications.push_back(message.id);
   return true;
 }
 
-void ensureStarted(Session& session) {
-  if (session.started) return;
-  const int early = shell::startUp();
-  if (early != shell::keepRunning) {
-    session.started = true;
-    session.ended = true;
-    session.exitCode = early;
-    return;
-  }
-  session.started = true;
+// A box that opens with no answer given ("dialog") is closed with Escape, so "About" closes at
+// once.
+bool escapeBox(void*, play::Event& event) {
+  event.kind = play::Kind::answer;
+  event.keys = {platform::key::escape};
+  return true;
+}
+
+// Runs the message loop until nothing is left to do, or the quit.
+void runUntilIdle(Script& script) {
+  const std::string failure = script.session.run();
+  if (!failure.empty()) fail(failure, 1);
+}
+
+void ensureStarted(Script& script) {
+  if (script.started) return;
+  script.started = true;
+  // A start-up that stops ends the script with its code.
+  const std::string failure = script.session.begin();
+  if (failure.empty() || !script.session.running()) return;
+  fail(failure, 1);
 }
 
 bool parseInt(const std::string& text, long long low, long long high, long long& out) {
@@ -180,7 +170,7 @@ const char16_t* softKeyCaption() {
   }
 }
 
-void dump(Session& session) {
+void dump(Script& script) {
   const GoBoard& b = goBoard;
   platform::headless::Record record = platform::headless::takeRecord();
   std::ostringstream out;
@@ -211,13 +201,13 @@ void dump(Session& session) {
     out << (row > 1 ? ", " : "") << jsonString(line);
   }
   out << "], \"sounds\": " << jsonList(record.sounds, true)
-      << ", \"notifications\": " << jsonList(session.notifications, false)
+      << ", \"notifications\": " << jsonList(script.notifications, false)
       << ", \"sleeps\": " << jsonList(record.sleeps, false) << "}";
-  session.notifications.clear();
+  script.notifications.clear();
   std::cout << out.str() << '\n';
 }
 
-void runCommand(Session& session, const std::vector<std::string>& words) {
+void runCommand(Script& script, const std::vector<std::string>& words) {
   const std::string& command = words[0];
   const std::size_t arguments = words.size() - 1;
   auto expectArguments = [&](std::size_t n, const char* usage) {
@@ -226,7 +216,7 @@ void runCommand(Session& session, const std::vector<std::string>& words) {
 
   if (command == "screen") {
     expectArguments(2, "screen WIDTH HEIGHT");
-    if (session.anythingDone) fail("screen must come before anything else");
+    if (script.anythingDone) fail("screen must come before anything else");
     long long w, h;
     if (!parseInt(words[1], platform::minScreenSide, platform::maxScreenSide, w) ||
         !parseInt(words[2], platform::minScreenSide, platform::maxScreenSide, h))
@@ -241,7 +231,7 @@ void runCommand(Session& session, const std::vector<std::string>& words) {
   }
   if (command == "lang") {
     expectArguments(1, "lang en|zh");
-    if (session.started) fail("lang must come before the program starts");
+    if (script.started) fail("lang must come before the program starts");
     if (words[1] == "en")
       platform::headless::setLanguage(platform::languageEnglish);
     else if (words[1] == "zh")
@@ -253,7 +243,7 @@ void runCommand(Session& session, const std::vector<std::string>& words) {
 
   if (command == "saved") {
     expectArguments(1, "saved N|none");
-    if (session.started) fail("saved must come before the program starts");
+    if (script.started) fail("saved must come before the program starts");
     if (words[1] == "none") {
       platform::headless::clearSettings();
       return;
@@ -262,55 +252,57 @@ void runCommand(Session& session, const std::vector<std::string>& words) {
     if (!parseInt(words[1], 0, 4294967295LL, value))
       fail("saved needs a whole number from 0 to 4294967295, or none");
     platform::Key key = nullptr;
-    if (!platform::createKey(u"Software\\Kelvaro\\Zandrel", key) ||
-        !platform::setValue(key, u"CurrentProblemNo", static_cast<std::uint32_t>(value)) ||
+    if (!platform::createKey(settings::keyPath, key) ||
+        !platform::setValue(key, settings::problemNumberValue, static_cast<std::uint32_t>(value)) ||
         !platform::closeKey(key))
       fail("the settings could not be written", 1);
     return;
   }
 
-  session.anythingDone = true;
+  script.anythingDone = true;
   if (command == "start") {
     expectArguments(0, "start");
-    if (session.started) fail("the program has started already");
-    ensureStarted(session);
+    if (script.started) fail("the program has started already");
+    ensureStarted(script);
   } else if (command == "command") {
     expectArguments(1, "command ID");
     long long id;
     if (!parseInt(words[1], 0, 65535, id)) fail("command needs an id from 0 to 65535");
-    ensureStarted(session);
+    ensureStarted(script);
     platform::postMessage(shell::state.mainWindow, platform::msg::command,
                           static_cast<platform::WParam>(id), 0);
   } else if (command == "softkey") {
     expectArguments(0, "softkey");
-    ensureStarted(session);
-    platform::postMessage(shell::state.mainWindow, platform::msg::command, 40013, 0);
+    ensureStarted(script);
+    platform::postMessage(shell::state.mainWindow, platform::msg::command, ids::command::softKey,
+                          0);
   } else if (command == "dialog") {
     expectArguments(1, "dialog TEXT|cancel");
-    pendingAnswer.clear();
+    std::vector<int> keys;
     if (words[1] == "cancel") {
-      pendingAnswer.push_back(platform::key::escape);
+      keys.push_back(platform::key::escape);
     } else {
-      for (char c : words[1]) pendingAnswer.push_back(static_cast<unsigned char>(c));
-      pendingAnswer.push_back(platform::key::enter);
+      for (char c : words[1]) keys.push_back(static_cast<unsigned char>(c));
+      keys.push_back(platform::key::enter);
     }
+    script.session.answerNextBox(keys);
   } else if (command == "quit") {
     expectArguments(0, "quit");
-    ensureStarted(session);
-    platform::postMessage(shell::state.mainWindow, platform::msg::command, 102, 0);
+    ensureStarted(script);
+    platform::postMessage(shell::state.mainWindow, platform::msg::command, ids::command::quit, 0);
   } else if (command == "paint") {
     expectArguments(0, "paint");
-    ensureStarted(session);
+    ensureStarted(script);
     if (goBoard.mainWindow != nullptr) platform::invalidateRect(goBoard.mainWindow, nullptr, false);
   } else if (command == "png") {
     expectArguments(1, "png PATH");
-    ensureStarted(session);
-    runUntilIdle(session);
+    ensureStarted(script);
+    runUntilIdle(script);
     std::string error;
     if (!platform::headless::writePng(words[1], error)) fail(error, 1);
   } else if (command == "problem") {
     expectArguments(1, "problem RECORD");
-    ensureStarted(session);
+    ensureStarted(script);
     if (!goBoard.openRecord(words[1].c_str()))
       fail("problem needs a record text of fewer than 8192 characters from \"0\" to \"o\"");
   } else if (command == "play") {
@@ -326,7 +318,7 @@ void runCommand(Session& session, const std::vector<std::string>& words) {
     long long x, y;
     if (!parseInt(words[1], -100000, 100000, x) || !parseInt(words[2], -100000, 100000, y))
       fail(command + " needs client pixel coordinates, two whole numbers");
-    ensureStarted(session);
+    ensureStarted(script);
     using platform::host::EventKind;
     const int dx = static_cast<int>(x), dy = static_cast<int>(y) + platform::topBarHeight;
     if (command == "tap") {
@@ -341,12 +333,12 @@ void runCommand(Session& session, const std::vector<std::string>& words) {
     long long code = 13;
     if (arguments == 1 && !parseInt(words[1], 0, INT_MAX, code))
       fail("key needs a key code, a whole number from 0");
-    ensureStarted(session);
+    ensureStarted(script);
     platform::headless::pushEvent({platform::host::EventKind::key, 0, 0, static_cast<int>(code)});
   } else if (command == "dump") {
     expectArguments(0, "dump");
-    runUntilIdle(session);
-    dump(session);
+    runUntilIdle(script);
+    dump(script);
   } else {
     fail("unknown command \"" + command + "\"");
   }
@@ -378,18 +370,19 @@ int main(int argc, char** argv) {
   }
   std::istream& in = argc == 2 ? static_cast<std::istream&>(file) : std::cin;
 
-  Session session;
-  platform::headless::setWaitHook(answerModal);
+  Script script;
+  script.session.setObserver(recordNotification, &script);
+  script.session.setAnswerSource(escapeBox, nullptr);
   std::string line;
   int lineNumber = 0;
   try {
-    while (!session.ended && std::getline(in, line)) {
+    while (!script.ended() && std::getline(in, line)) {
       ++lineNumber;
       if (!line.empty() && line.back() == '\r') line.pop_back();
       std::vector<std::string> words = splitWords(line);
       if (words.empty() || words[0][0] == '#') continue;
-      runCommand(session, words);
-      runUntilIdle(session);
+      runCommand(script, words);
+      runUntilIdle(script);
       std::cout.flush();
     }
   } catch (const ScriptError& error) {
@@ -398,5 +391,5 @@ int main(int argc, char** argv) {
                  error.message.c_str());
     return error.status;
   }
-  return session.ended ? session.exitCode : 0;
+  return script.ended() ? script.session.exitCode() : 0;
 }

@@ -140,7 +140,8 @@ play::Event randomEvent(Random& random) {
   }
   e.code = play::commandIds[random.below(play::commandIdCount)];
   // Quit and "ok" end the session: let most of them pass as something else.
-  if ((e.code == 102 || e.code == 1) && !random.chance(5)) e.code = 40083;
+  if ((e.code == ids::command::quit || e.code == ids::command::ok) && !random.chance(5))
+    e.code = ids::command::pass;
   return e;
 }
 
@@ -192,14 +193,7 @@ int main(int argc, char** argv) {
   // The number saved by an earlier run: none, a problem, or a value no problem has.
   const std::uint32_t saved[] = {0, 1, 4, 7, 10, 11, 0x7fffffffu, 0x80000000u};
   const std::uint32_t first = saved[random.below(8)];
-  if (first != 0) {
-    char text[128];
-    std::snprintf(text, sizeof text,
-                  "[HKEY_CURRENT_USER\\Software\\Kelvaro\\Zandrel]\n"
-                  "\"CurrentProblemNo\"=dword:%08x\n",
-                  static_cast<unsigned>(first));
-    start.settings = text;
-  }
+  if (first != 0) start.settings = play::settingsWithProblemNumber(first);
   play::Session session(start);
   session.setAnswerSource(answerBox, &context);
 

@@ -2,9 +2,6 @@
 #include "board/go_board.h"
 
 namespace {
-constexpr int stoneSound = 1999;
-constexpr int goodSound = 2030;
-constexpr int successSound = 2095;
 constexpr int replyDelayMs = 200;
 }  // namespace
 
@@ -22,7 +19,7 @@ void GoBoard::answerMove(int column, int row) {
   if (!playMove(column, row, true)) return;
   moveMarker(column, row);
   platform::postMessage(mainWindow, notifyMoveAccepted, 0, 0);
-  playSound(stoneSound);
+  playSound(ids::sound::stone);
   if (freePlay == 1) return;
   if (match == 0) {
     offTree = 1;
@@ -54,7 +51,7 @@ void GoBoard::answerMove(int column, int row) {
         variationPending = 1;
         showGood();
         platform::postMessage(mainWindow, notifyVariationWaiting, 0, 0);
-        playSound(goodSound);
+        playSound(ids::sound::good);
         return;
       }
       for (int i = c + 1; i < nodeCount && nodeDepth[i] > nodeDepth[c]; ++i)
@@ -68,7 +65,7 @@ void GoBoard::answerMove(int column, int row) {
   solved = 1;
   showSuccess();
   platform::postMessage(mainWindow, notifySolved, 0, 0);
-  playSound(successSound);
+  playSound(ids::sound::success);
 }
 
 void GoBoard::playReply(int delayMs) {

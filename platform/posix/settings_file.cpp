@@ -14,6 +14,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "resources/settings_key.h"
+
 namespace platform::posix {
 
 namespace {
@@ -224,10 +226,11 @@ bool desktopSettingsPath(char* buffer, int capacity) {
   const char* home = std::getenv("HOME");
   int n;
   if (config != nullptr && config[0] == '/')
-    n = std::snprintf(buffer, static_cast<std::size_t>(capacity), "%s/Kelvaro/Zandrel.reg", config);
+    n = std::snprintf(buffer, static_cast<std::size_t>(capacity), "%s/%s/%s", config,
+                      settings::fileFolder, settings::fileName);
   else if (home != nullptr && home[0] == '/')
-    n = std::snprintf(buffer, static_cast<std::size_t>(capacity), "%s/.config/Kelvaro/Zandrel.reg",
-                      home);
+    n = std::snprintf(buffer, static_cast<std::size_t>(capacity), "%s/.config/%s/%s", home,
+                      settings::fileFolder, settings::fileName);
   else
     return false;
   return n > 0 && n < capacity;

@@ -626,9 +626,7 @@ TEST(PlayMove, AFullRecordRefusesEveryMove) {
 class PlayMoveOnScreen : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(platform::start());
-    platform::resetState();
-    ASSERT_EQ(shell::startUp(), shell::keepRunning);
+    ASSERT_TRUE(shell::restart().running);
     window = platform::findWindow(u"ZANDREL", nullptr);
     ASSERT_NE(window, nullptr);
     // Only the test's own object draws from here on.

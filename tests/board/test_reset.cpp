@@ -168,9 +168,7 @@ TEST(Takeback, RestoresTheKoBanAndTheCapturedStone) {
 class TakebackDrawing : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(platform::start());
-    platform::resetState();
-    ASSERT_EQ(shell::startUp(), shell::keepRunning);
+    ASSERT_TRUE(shell::restart().running);
     board.mainWindow = goBoard.mainWindow;
     // The marker is the tutor's to redraw; keep it off the view here.
     board.markedPoint = PassPoint;

@@ -68,11 +68,7 @@ class Tutor : public ::testing::Test {
 
   void start(int language) {
     platform::headless::setLanguage(language);
-    ASSERT_TRUE(platform::start());
-    platform::resetState();
-    std::destroy_at(&goBoard);
-    std::construct_at(&goBoard);
-    ASSERT_TRUE(shell::startUp());
+    ASSERT_TRUE(shell::restart().running);
     seen();
   }
 
@@ -99,14 +95,16 @@ class Tutor : public ::testing::Test {
     seen();
   }
 
-  // Runs the message loop until idle, keeping the notifications.
+  // Runs the program's loop until idle, keeping the notifications.
   void pump() {
-    platform::Message m{};
-    while (platform::peekMessage(m)) {
-      if (m.id >= notifyMoveAccepted && m.id <= notifyProblemOpened) notifications.push_back(m.id);
-      platform::translateMessage(m);
-      platform::dispatchMessage(m);
-    }
+    const shell::LoopResult result = shell::runUntilIdle(
+        [](void* context, const platform::Message& m) {
+          if (m.id >= notifyMoveAccepted && m.id <= notifyProblemOpened)
+            static_cast<Tutor*>(context)->notifications.push_back(m.id);
+          return true;
+        },
+        this);
+    ASSERT_EQ(result.end, shell::LoopResult::End::idle);
   }
 
   Seen seen() {

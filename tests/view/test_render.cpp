@@ -214,13 +214,10 @@ TEST(Render, BoardBackgroundStopsAtTheBoardsEdge) {
 }
 
 TEST(Render, EmptyDefaultBoardMatchesItsGolden) {
-  ASSERT_TRUE(platform::start());
-  platform::resetState();
-  ASSERT_EQ(shell::startUp(), shell::keepRunning);
+  ASSERT_TRUE(shell::restart().running);
   // The board before the first problem opens: the queued opening command is left out.
-  platform::Message m{};
-  while (platform::peekMessage(m))
-    if (m.id != platform::msg::command) platform::dispatchMessage(m);
+  shell::runUntilIdle(
+      [](void*, const platform::Message& m) { return m.id != platform::msg::command; }, nullptr);
   EXPECT_TRUE(testing_support::matchesGolden("empty_board_240x320"));
   goBoard.mainWindow = nullptr;
   platform::resetState();

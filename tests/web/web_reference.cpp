@@ -34,18 +34,13 @@ void writeScreen() {
 
 // The message loop until nothing is left to do, as the browser's loop runs between inputs.
 void runUntilIdle() {
-  platform::Message message{};
-  while (platform::peekMessage(message)) {
-    if (message.id == platform::msg::quit) fail("the program quit");
-    if (platform::translateAccelerator(shell::state.mainWindow, shell::state.accelerators, message))
-      continue;
-    platform::translateMessage(message);
-    platform::dispatchMessage(message);
-  }
+  const shell::LoopResult result = shell::runUntilIdle();
+  if (result.end == shell::LoopResult::End::quit) fail("the program quit");
+  if (result.end == shell::LoopResult::End::busy) fail("the message loop never goes idle");
 }
 
 int pauseFrame(int x, int y) {
-  if (shell::startUp() != shell::keepRunning) fail("the program did not start");
+  if (!shell::startUp().running) fail("the program did not start");
   runUntilIdle();
   platform::headless::setSleepHook([](int) {
     if (!written) writeScreen();
