@@ -17,6 +17,7 @@
 
 #include "fuzz/fuzz_input.h"
 #include "problems/problem_record.h"
+#include "resources/ids.h"
 
 namespace {
 
@@ -42,7 +43,9 @@ void checkReaderTexts(const GoBoard& b) {
 
 // Taps on points, and the commands that move through the problem.
 play::Event move(fuzz::Input& in) {
-  static const int commands[] = {40083, 40010, 40013, 40004, 40058};
+  namespace command = ids::command;
+  static const int commands[] = {command::pass, command::back, command::softKey, command::replay,
+                                 command::mode};
   const int op = in.byte();
   if (op % 4 != 3) {
     const int column = in.byte() % 22, row = in.byte() % 22;

@@ -13,11 +13,12 @@
 #include "fuzz/fuzz_input.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
+#include "resources/settings_key.h"
 
 namespace {
 
 const char16_t* const paths[] = {
-    u"Software\\Kelvaro\\Zandrel",
+    settings::keyPath,
     u"software\\KELVARO\\zandrel",
     u"Software\\Kelvaro\\Other",
     u"Software",
@@ -33,7 +34,7 @@ const std::u16string longName(256, u'n');
 const std::u16string tooLongName(257, u'n');
 
 const char16_t* const names[] = {
-    u"CurrentProblemNo",
+    settings::problemNumberValue,
     u"currentproblemno",
     u"",  // the key's unnamed value, "@"
     u"With \"quotes\"",

@@ -11,6 +11,7 @@
 
 #include "board/go_board.h"
 #include "platform/platform.h"
+#include "resources/settings_key.h"
 #include "shell/shell.h"
 
 namespace {
@@ -34,8 +35,8 @@ int main(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], "read") == 0) {
     platform::Key key = nullptr;
     std::uint32_t value = 0;
-    const bool found = platform::openKey(u"Software\\Kelvaro\\Zandrel", key) &&
-                       platform::queryValue(key, u"CurrentProblemNo", value);
+    const bool found = platform::openKey(settings::keyPath, key) &&
+                       platform::queryValue(key, settings::problemNumberValue, value);
     if (key != nullptr) platform::closeKey(key);
     if (found)
       std::printf("%u\n", static_cast<unsigned>(value));

@@ -23,6 +23,7 @@
 
 #include "platform/host.h"
 #include "platform/platform.h"
+#include "resources/settings_key.h"
 
 using namespace platform;
 
@@ -119,8 +120,8 @@ int main(int argc, char** argv) {
   }
   if (command == "set" && argc == 3) {
     Key key = nullptr;
-    if (!createKey(u"Software\\Kelvaro\\Zandrel", key)) return 1;
-    bool set = setValue(key, u"CurrentProblemNo",
+    if (!createKey(settings::keyPath, key)) return 1;
+    bool set = setValue(key, settings::problemNumberValue,
                         static_cast<std::uint32_t>(std::strtoul(argv[2], nullptr, 10)));
     return closeKey(key) && set ? 0 : 1;
   }
@@ -128,7 +129,7 @@ int main(int argc, char** argv) {
     Key key = nullptr;
     std::uint32_t value = 0;
     bool found =
-        openKey(u"Software\\Kelvaro\\Zandrel", key) && queryValue(key, u"CurrentProblemNo", value);
+        openKey(settings::keyPath, key) && queryValue(key, settings::problemNumberValue, value);
     if (key != nullptr) closeKey(key);
     if (found)
       std::printf("%u\n", static_cast<unsigned>(value));

@@ -19,14 +19,15 @@
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
 #include "platform/posix/settings_file.h"
+#include "resources/settings_key.h"
 
 using namespace platform;
 
 namespace {
 
-const char16_t* const path = u"Software\\Kelvaro\\Zandrel";
-const char16_t* const name = u"CurrentProblemNo";
-const std::string header = "[HKEY_CURRENT_USER\\Software\\Kelvaro\\Zandrel]";
+const char16_t* const path = settings::keyPath;
+const char16_t* const name = settings::problemNumberValue;
+const std::string header = settings::keySection;
 
 std::string withHeader(const std::string& lines) {
   return header + "\n" + lines;

@@ -15,6 +15,7 @@
 #include "platform/core/surface.h"
 #include "platform/core/text.h"
 #include "platform/platform.h"
+#include "resources/ids.h"
 #include "tests/support/pixel_map.h"
 
 namespace platform {
@@ -92,15 +93,15 @@ TEST(LoadString, CopiesCutsAndTerminates) {
     std::u16string expected;
   };
   const Case cases[] = {
-      {40089, 64, u"Success"},
-      {40089, 8, u"Success"},  // exactly room for the terminator
-      {40089, 7, u"Succes"},
-      {40089, 1, u""},
-      {113, 64, u"成功"},
-      {113, 2, u"成"},
-      {8, 64, u"ZANDREL"},  // in both files, same text
-      {40045, 64, u"Zandrel\n围棋死活题练习，版本 1.0"},
-      {40107, 64, u"Zandrel\nGo problem trainer, version 1.0"},
+      {ids::text::success.english, 64, u"Success"},
+      {ids::text::success.english, 8, u"Success"},  // exactly room for the terminator
+      {ids::text::success.english, 7, u"Succes"},
+      {ids::text::success.english, 1, u""},
+      {ids::text::success.chinese, 64, u"成功"},
+      {ids::text::success.chinese, 2, u"成"},
+      {ids::text::windowClass.english, 64, u"ZANDREL"},  // in both files, same text
+      {ids::text::aboutText.chinese, 64, u"Zandrel\n围棋死活题练习，版本 1.0"},
+      {ids::text::aboutText.english, 64, u"Zandrel\nGo problem trainer, version 1.0"},
       {12345, 64, u""},  // no such string
       {0, 64, u""},      // menus_dialogs.txt labels are not string ids
   };
@@ -117,7 +118,7 @@ TEST(LoadString, CopiesCutsAndTerminates) {
 TEST(LoadString, NoCapacityCopiesNothing) {
   for (int capacity : {0, -1}) {
     char16_t buffer[4] = {u'?', u'?', u'?', u'?'};
-    EXPECT_EQ(loadString(40089, buffer, capacity), 0);
+    EXPECT_EQ(loadString(ids::text::success.english, buffer, capacity), 0);
     EXPECT_EQ(buffer[0], u'?');
   }
 }

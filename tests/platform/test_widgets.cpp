@@ -14,6 +14,7 @@
 #include "platform/core/widgets.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
+#include "resources/ids.h"
 #include "resources/ui_resources.h"
 #include "tests/support/golden.h"
 
@@ -110,10 +111,10 @@ class WidgetTest : public ::testing::Test {
     resetState();
   }
 
-  void createBar(int resourceId = 117) {
+  void createBar(int resourceId = ids::menuBarEnglish) {
     bar = createMenuBar(window, resourceId);
     ASSERT_NE(bar, nullptr);
-    popup = menuBarPopup(bar, 40025);
+    popup = menuBarPopup(bar, ids::command::menu);
     ASSERT_NE(popup, nullptr);
     pump();
   }
@@ -189,24 +190,28 @@ TEST(UiResources, EveryTextIsInTheGlyphTable) {
 }
 
 TEST(UiResources, BothLanguagesShareIdsAndOrder) {
-  const resources::MenuBarResource* en = resources::findMenuBar(117);
-  const resources::MenuBarResource* zh = resources::findMenuBar(137);
+  const resources::MenuBarResource* en = resources::findMenuBar(ids::menuBarEnglish);
+  const resources::MenuBarResource* zh = resources::findMenuBar(ids::menuBarChinese);
   ASSERT_NE(en, nullptr);
   ASSERT_NE(zh, nullptr);
   ASSERT_EQ(en->buttonCount, 4);
   ASSERT_EQ(zh->buttonCount, 4);
-  const int buttonIds[] = {40025, 40004, 40010, 40013};
-  const int popupIds[] = {40004, 40008, 40005, 40006, 40083, 40058, 40023, 40007, 102};
+  const int buttonIds[] = {ids::command::menu, ids::command::replay, ids::command::back,
+                           ids::command::softKey};
+  const int popupIds[] = {
+      ids::command::replay,        ids::command::prevProblem, ids::command::nextProblem,
+      ids::command::selectProblem, ids::command::pass,        ids::command::mode,
+      ids::command::soundOn,       ids::command::aboutMenu,   ids::command::quit};
   for (const resources::MenuBarResource* bar : {en, zh}) {
     for (int i = 0; i < 4; ++i) EXPECT_EQ(bar->buttons[i].id, buttonIds[i]) << bar->id;
     ASSERT_EQ(bar->buttons[0].popupCount, 9) << bar->id;
     for (int i = 0; i < 9; ++i) {
       EXPECT_EQ(bar->buttons[0].popup[i].id, popupIds[i]) << bar->id;
-      EXPECT_EQ(bar->buttons[0].popup[i].checked, popupIds[i] == 40023) << bar->id;
+      EXPECT_EQ(bar->buttons[0].popup[i].checked, popupIds[i] == ids::command::soundOn) << bar->id;
     }
   }
-  const resources::DialogResource* d131 = resources::findDialog(131);
-  const resources::DialogResource* d135 = resources::findDialog(135);
+  const resources::DialogResource* d131 = resources::findDialog(ids::dialogSelectEnglish);
+  const resources::DialogResource* d135 = resources::findDialog(ids::dialogSelectChinese);
   ASSERT_NE(d131, nullptr);
   ASSERT_NE(d135, nullptr);
   ASSERT_EQ(d131->itemCount, d135->itemCount);
@@ -221,7 +226,9 @@ TEST_F(WidgetTest, ButtonTapsPostTheirCommandsToTheOwner) {
   const struct {
     int x;
     WParam id;
-  } buttons[] = {{replayX, 40004}, {backX, 40010}, {softKeyX, 40013}};
+  } buttons[] = {{replayX, ids::command::replay},
+                 {backX, ids::command::back},
+                 {softKeyX, ids::command::softKey}};
   for (const auto& b : buttons) {
     const std::size_t from = seen.size();
     tap(b.x, barMiddle());
@@ -317,7 +324,10 @@ TEST_F(WidgetTest, MenuButtonOpensThePopupUpwardsAfterInitMenuPopup) {
 
 TEST_F(WidgetTest, EachPopupItemPostsItsCommandAndClosesThePopup) {
   createBar();
-  const WParam ids[] = {40004, 40008, 40005, 40006, 40083, 40058, 40023, 40007, 102};
+  const WParam popupCommands[] = {
+      ids::command::replay,        ids::command::prevProblem, ids::command::nextProblem,
+      ids::command::selectProblem, ids::command::pass,        ids::command::mode,
+      ids::command::soundOn,       ids::command::aboutMenu,   ids::command::quit};
   for (int i = 0; i < 9; ++i) {
     tap(menuX, barMiddle());
     pump();
@@ -326,7 +336,7 @@ TEST_F(WidgetTest, EachPopupItemPostsItsCommandAndClosesThePopup) {
     paintErased.clear();
     tap(40, popupItemMiddle(i));
     pump();
-    EXPECT_EQ(commandsSince(from), std::vector<WParam>{ids[i]}) << "item " << i;
+    EXPECT_EQ(commandsSince(from), std::vector<WParam>{popupCommands[i]}) << "item " << i;
     EXPECT_FALSE(paintAreas.empty()) << "item " << i;
     EXPECT_TRUE(paintErased.back()) << "item " << i;
     EXPECT_EQ(pixel(20, popupItemMiddle(i)), boardColour) << "item " << i;
@@ -374,9 +384,10 @@ TEST_F(WidgetTest, EscapeClosesThePopupAndOtherKeysAreIgnored) {
 
 TEST_F(WidgetTest, CheckMarksFollowTheItemState) {
   createBar();
-  EXPECT_TRUE(menuItemChecked(popup, 40023));
-  EXPECT_FALSE(menuItemChecked(popup, 40058));
-  EXPECT_TRUE(menuItemChecked(menuBarMenu(bar), 40023)) << "the bar's menu reaches its popups";
+  EXPECT_TRUE(menuItemChecked(popup, ids::command::soundOn));
+  EXPECT_FALSE(menuItemChecked(popup, ids::command::mode));
+  EXPECT_TRUE(menuItemChecked(menuBarMenu(bar), ids::command::soundOn))
+      << "the bar's menu reaches its popups";
   EXPECT_FALSE(checkMenuItem(popup, 12345, true));
 
   // The check mark is drawn in the margin of item 6 ("Sound On"); the other margins are plain.
@@ -391,10 +402,10 @@ TEST_F(WidgetTest, CheckMarksFollowTheItemState) {
   press(key::escape);
   pump();
 
-  EXPECT_TRUE(checkMenuItem(popup, 40023, false));
-  EXPECT_TRUE(checkMenuItem(menuBarMenu(bar), 40058, true));
-  EXPECT_FALSE(menuItemChecked(popup, 40023));
-  EXPECT_TRUE(menuItemChecked(popup, 40058));
+  EXPECT_TRUE(checkMenuItem(popup, ids::command::soundOn, false));
+  EXPECT_TRUE(checkMenuItem(menuBarMenu(bar), ids::command::mode, true));
+  EXPECT_FALSE(menuItemChecked(popup, ids::command::soundOn));
+  EXPECT_TRUE(menuItemChecked(popup, ids::command::mode));
   tap(menuX, barMiddle());
   pump();
   for (int i = 0; i < 9; ++i) EXPECT_EQ(marked(i), i == 5) << "item " << i;
@@ -405,16 +416,16 @@ TEST_F(WidgetTest, CaptionReplacementRedrawsAtOnce) {
   const Rect softKey{140, barTop(), screenWidth(), screenHeight()};
   const std::vector<std::uint32_t> hint = screenPixels(softKey);
   headless::takeRecord();
-  EXPECT_TRUE(setMenuBarButtonText(bar, 40013, u"Next variation"));
+  EXPECT_TRUE(setMenuBarButtonText(bar, ids::command::softKey, u"Next variation"));
   EXPECT_GE(headless::takeRecord().presents, 1);
   const Rect shown = headless::lastPresented();
   EXPECT_LE(shown.top, barTop());
   EXPECT_EQ(shown.bottom, screenHeight());
   EXPECT_NE(screenPixels(softKey), hint);
-  EXPECT_TRUE(setMenuBarButtonText(bar, 40013, u"Hint"));
+  EXPECT_TRUE(setMenuBarButtonText(bar, ids::command::softKey, u"Hint"));
   EXPECT_EQ(screenPixels(softKey), hint);
   EXPECT_FALSE(setMenuBarButtonText(bar, 4242, u"x"));
-  EXPECT_FALSE(setMenuBarButtonText(nullptr, 40013, u"x"));
+  EXPECT_FALSE(setMenuBarButtonText(nullptr, ids::command::softKey, u"x"));
 }
 
 TEST_F(WidgetTest, HidingTheBarClosesItsPopup) {
@@ -431,12 +442,12 @@ TEST_F(WidgetTest, HidingTheBarClosesItsPopup) {
 TEST_F(WidgetTest, OneMenuBarAtATimeFromKnownResourcesOnly) {
   EXPECT_EQ(createMenuBar(window, 999), nullptr);
   createBar();
-  EXPECT_EQ(createMenuBar(window, 137), nullptr);
-  EXPECT_EQ(menuBarPopup(bar, 40004), nullptr) << "a plain button has no popup";
+  EXPECT_EQ(createMenuBar(window, ids::menuBarChinese), nullptr);
+  EXPECT_EQ(menuBarPopup(bar, ids::command::replay), nullptr) << "a plain button has no popup";
   destroyMenuBar(bar);
   EXPECT_EQ(menuBarMenu(bar), nullptr);
   EXPECT_EQ(clientRect(window).bottom, screenHeight() - topBarHeight);
-  EXPECT_NE(createMenuBar(window, 137), nullptr);
+  EXPECT_NE(createMenuBar(window, ids::menuBarChinese), nullptr);
 }
 
 // ---- dialogs ----
@@ -447,14 +458,14 @@ TEST_F(WidgetTest, DialogButtonsAndKeysSendTheirIdsAndEndDialogsValueIsReturned)
     std::vector<host::InputEvent> input;
     WParam expected;
   } cases[] = {
-      {"enter", {{host::EventKind::key, 0, 0, key::enter}}, 1019},
-      {"keypad enter", {{host::EventKind::key, 0, 0, 0x40000058}}, 1019},
-      {"escape", {{host::EventKind::key, 0, 0, key::escape}}, 1020},
+      {"enter", {{host::EventKind::key, 0, 0, key::enter}}, ids::item::ok},
+      {"keypad enter", {{host::EventKind::key, 0, 0, 0x40000058}}, ids::item::ok},
+      {"escape", {{host::EventKind::key, 0, 0, key::escape}}, ids::item::cancel},
       {"host close", {{host::EventKind::close, 0, 0, 0}}, 2},
       {"top bar ok",
        {{host::EventKind::stylusDown, screenWidth() - 5, 10, 0},
         {host::EventKind::stylusUp, screenWidth() - 5, 10, 0}},
-       1019},
+       ids::item::ok},
   };
   for (const Case& c : cases) {
     dialogSeen.clear();
@@ -462,7 +473,9 @@ TEST_F(WidgetTest, DialogButtonsAndKeysSendTheirIdsAndEndDialogsValueIsReturned)
     onDialogMessage = [](Dialog d, unsigned id, WParam w) {
       if (id == msg::command) endDialog(d, static_cast<int>(w) + 5);
     };
-    EXPECT_EQ(dialogBox(131, window, dialogProcedure), static_cast<int>(c.expected) + 5) << c.name;
+    EXPECT_EQ(dialogBox(ids::dialogSelectEnglish, window, dialogProcedure),
+              static_cast<int>(c.expected) + 5)
+        << c.name;
     ASSERT_EQ(dialogSeen.size(), 2u) << c.name;
     EXPECT_EQ(dialogSeen[0].id, msg::initDialog) << c.name;
     EXPECT_EQ(dialogSeen[1].id, msg::command) << c.name;
@@ -471,10 +484,10 @@ TEST_F(WidgetTest, DialogButtonsAndKeysSendTheirIdsAndEndDialogsValueIsReturned)
 }
 
 TEST_F(WidgetTest, TappingTheDialogButtonsSendsTheirIds) {
-  for (int resource : {131, 135}) {
+  for (int resource : {ids::dialogSelectEnglish, ids::dialogSelectChinese}) {
     const resources::DialogResource* r = resources::findDialog(resource);
     ASSERT_NE(r, nullptr);
-    for (int buttonId : {1019, 1020}) {
+    for (int buttonId : {ids::item::ok, ids::item::cancel}) {
       onDialogMessage = [&](Dialog d, unsigned id, WParam w) {
         // Tapped from a message the window gets inside the dialog's loop, once it is drawn.
         if (id == msg::initDialog) postMessage(window, msg::user + 1, 0, 0);
@@ -504,23 +517,23 @@ TEST_F(WidgetTest, TappingTheDialogButtonsSendsTheirIds) {
 TEST_F(WidgetTest, EditBoxTakesDigitsOnlyAndBackspace) {
   std::u16string atOk;
   onDialogMessage = [&](Dialog d, unsigned id, WParam w) {
-    if (id == msg::initDialog) setDialogFocus(d, 1021);
-    if (id == msg::command && w == 1019) {
-      atOk = itemText(d, 1021);
+    if (id == msg::initDialog) setDialogFocus(d, ids::item::entry);
+    if (id == msg::command && w == ids::item::ok) {
+      atOk = itemText(d, ids::item::entry);
       endDialog(d, 1);
     }
   };
   for (int code : {int{'1'}, int{'x'}, int{'2'}, key::keypad0 - 7 /* keypad 3 */, int{' '},
                    key::backspace, int{'4'}, int{'/'}, key::keypad0, key::enter})
     press(code);
-  EXPECT_EQ(dialogBox(131, window, dialogProcedure), 1);
+  EXPECT_EQ(dialogBox(ids::dialogSelectEnglish, window, dialogProcedure), 1);
   EXPECT_EQ(atOk, u"1240");
 
   // Backspace on an empty box does nothing.
   atOk = u"unset";
   press(key::backspace);
   press(key::enter);
-  EXPECT_EQ(dialogBox(135, window, dialogProcedure), 1);
+  EXPECT_EQ(dialogBox(ids::dialogSelectChinese, window, dialogProcedure), 1);
   EXPECT_EQ(atOk, u"");
 }
 
@@ -544,7 +557,7 @@ TEST_F(WidgetTest, LongEntryScrollsToKeepItsEndInView) {
   press(key::backspace);
   press('8');
   press(key::enter);
-  dialogBox(131, window, dialogProcedure);
+  dialogBox(ids::dialogSelectEnglish, window, dialogProcedure);
   ASSERT_EQ(step, 2);
   EXPECT_NE(endingIn1, endingIn8) << "the last character typed is in view";
 }
@@ -552,23 +565,23 @@ TEST_F(WidgetTest, LongEntryScrollsToKeepItsEndInView) {
 TEST_F(WidgetTest, ItemTextsAreCutToTheBufferAndUnknownItemsReadEmpty) {
   onDialogMessage = [](Dialog d, unsigned id, WParam) {
     if (id != msg::initDialog) return;
-    setDialogItemText(d, 1022, u"12345");
-    EXPECT_EQ(dialogItemTextLength(d, 1022), 5);
+    setDialogItemText(d, ids::item::current, u"12345");
+    EXPECT_EQ(dialogItemTextLength(d, ids::item::current), 5);
     char16_t buffer[8] = u"zzzzzzz";
-    EXPECT_EQ(getDialogItemText(d, 1022, buffer, 3), 2);
+    EXPECT_EQ(getDialogItemText(d, ids::item::current, buffer, 3), 2);
     EXPECT_EQ(std::u16string(buffer), u"12");
-    EXPECT_EQ(getDialogItemText(d, 1022, buffer, 1), 0);
+    EXPECT_EQ(getDialogItemText(d, ids::item::current, buffer, 1), 0);
     EXPECT_EQ(buffer[0], 0);
-    EXPECT_EQ(getDialogItemText(d, 1022, buffer, 8), 5);
+    EXPECT_EQ(getDialogItemText(d, ids::item::current, buffer, 8), 5);
     EXPECT_EQ(std::u16string(buffer), u"12345");
-    EXPECT_EQ(itemText(d, 1023), u"Current: ");
+    EXPECT_EQ(itemText(d, ids::item::currentLabel), u"Current: ");
     EXPECT_EQ(dialogItemTextLength(d, 4040), 0);
     buffer[0] = u'q';
     EXPECT_EQ(getDialogItemText(d, 4040, buffer, 8), 0);
     EXPECT_EQ(buffer[0], 0);
     endDialog(d, 3);
   };
-  EXPECT_EQ(dialogBox(131, window, dialogProcedure), 3);
+  EXPECT_EQ(dialogBox(ids::dialogSelectEnglish, window, dialogProcedure), 3);
   EXPECT_EQ(dialogSeen.size(), 1u) << "ended during its initialisation";
 }
 
@@ -594,7 +607,7 @@ TEST_F(WidgetTest, DialogLoopRunsTheWindowButKeepsInputForItself) {
   headless::pushEvent(host::InputEvent{host::EventKind::secondaryUp, 20, 40, 0});
   press('7');
   press(key::escape);
-  EXPECT_EQ(dialogBox(131, window, dialogProcedure), 1020);
+  EXPECT_EQ(dialogBox(ids::dialogSelectEnglish, window, dialogProcedure), ids::item::cancel);
   EXPECT_EQ(windowDuring, std::vector<unsigned>{msg::user + 3});
   // What the dialog covered is repainted, erased, once it is gone.
   paintAreas.clear();
@@ -621,7 +634,7 @@ TEST_F(WidgetTest, WindowPaintingDuringADialogStaysUnderIt) {
       postMessage(window, msg::user + 5, 0, 0);
     if (id == msg::user + 5) after = screenPixels(middle);
   };
-  dialogBox(131, window, dialogProcedure);
+  dialogBox(ids::dialogSelectEnglish, window, dialogProcedure);
   ASSERT_FALSE(before.empty());
   ASSERT_FALSE(after.empty());
   EXPECT_EQ(after, before);
@@ -632,10 +645,10 @@ TEST_F(WidgetTest, UnansweredDialogGetsACloseRequest) {
   onDialogMessage = [](Dialog d, unsigned id, WParam w) {
     if (id == msg::command && w == 2) endDialog(d, 9);
   };
-  EXPECT_EQ(dialogBox(135, window, dialogProcedure), 9);
+  EXPECT_EQ(dialogBox(ids::dialogSelectChinese, window, dialogProcedure), 9);
   // A procedure that ignores the request still gets its loop ended.
   onDialogMessage = nullptr;
-  EXPECT_EQ(dialogBox(131, window, dialogProcedure), 0);
+  EXPECT_EQ(dialogBox(ids::dialogSelectEnglish, window, dialogProcedure), 0);
 }
 
 TEST_F(WidgetTest, OpenPopupClosesWhenADialogStarts) {
@@ -646,13 +659,13 @@ TEST_F(WidgetTest, OpenPopupClosesWhenADialogStarts) {
     if (id == msg::command) endDialog(d, 0);
   };
   press(key::escape);
-  dialogBox(131, window, dialogProcedure);
+  dialogBox(ids::dialogSelectEnglish, window, dialogProcedure);
   pump();
   EXPECT_EQ(pixel(20, popupItemMiddle(8)), boardColour);
   const std::size_t from = seen.size();
   tap(replayX, barMiddle());
   pump();
-  EXPECT_EQ(commandsSince(from), std::vector<WParam>{40004});
+  EXPECT_EQ(commandsSince(from), std::vector<WParam>{ids::command::replay});
 }
 
 // ---- message boxes ----
@@ -778,8 +791,8 @@ TEST_F(WidgetTest, AcceleratorsSendTheirCommands) {
     bool consumed;
     WParam command;
   } cases[] = {
-      {msg::keyDown, key::slash | key::altModifier, true, 40003},
-      {msg::keyDown, key::f4 | key::altModifier, true, 40002},
+      {msg::keyDown, key::slash | key::altModifier, true, ids::command::about},
+      {msg::keyDown, key::f4 | key::altModifier, true, ids::command::closeAlt},
       {msg::keyDown, key::slash, false, 0},
       {msg::keyDown, key::f4, false, 0},
       {msg::keyDown, 'a' | key::altModifier, false, 0},
@@ -823,27 +836,27 @@ class WidgetLook : public WidgetTest, public ::testing::WithParamInterface<bool>
 };
 
 TEST_P(WidgetLook, MenuBar) {
-  createBar(chinese() ? 137 : 117);
+  createBar(chinese() ? ids::menuBarChinese : ids::menuBarEnglish);
   EXPECT_TRUE(testing_support::matchesGolden(name("menu_bar")));
 }
 
 TEST_P(WidgetLook, OpenPopup) {
-  createBar(chinese() ? 137 : 117);
+  createBar(chinese() ? ids::menuBarChinese : ids::menuBarEnglish);
   tap(menuX, barMiddle());
   pump();
   EXPECT_TRUE(testing_support::matchesGolden(name("popup")));
 }
 
 TEST_P(WidgetLook, SelectionDialogWithDigitsTyped) {
-  createBar(chinese() ? 137 : 117);
+  createBar(chinese() ? ids::menuBarChinese : ids::menuBarEnglish);
   const bool zh = chinese();
   bool compared = false;
   onDialogMessage = [&](Dialog d, unsigned id, WParam w) {
     if (id == msg::initDialog) {
       setDialogTitle(d, zh ? u"题号" : u"Problem No.");
-      setDialogItemText(d, 1018, zh ? u"题号" : u"Problem No.");
-      setDialogItemText(d, 1022, u"3");
-      setDialogFocus(d, 1021);
+      setDialogItemText(d, ids::item::prompt, zh ? u"题号" : u"Problem No.");
+      setDialogItemText(d, ids::item::current, u"3");
+      setDialogFocus(d, ids::item::entry);
     }
     if (id == msg::command && w == 2) {
       // No more input: the screen shows the dialog as the player left it.
@@ -854,15 +867,21 @@ TEST_P(WidgetLook, SelectionDialogWithDigitsTyped) {
   };
   press('1');
   press('2');
-  dialogBox(chinese() ? 135 : 131, window, dialogProcedure);
+  dialogBox(chinese() ? ids::dialogSelectChinese : ids::dialogSelectEnglish, window,
+            dialogProcedure);
   EXPECT_TRUE(compared);
 }
 
 TEST_P(WidgetLook, AboutBox) {
-  createBar(chinese() ? 137 : 117);
+  createBar(chinese() ? ids::menuBarChinese : ids::menuBarEnglish);
   char16_t text[128], caption[32];
-  ASSERT_GT(loadString(chinese() ? 40045 : 40107, text, 128), 0);
-  ASSERT_GT(loadString(chinese() ? 40039 : 40101, caption, 32), 0);
+  ASSERT_GT(loadString(chinese() ? ids::text::aboutText.chinese : ids::text::aboutText.english,
+                       text, 128),
+            0);
+  ASSERT_GT(
+      loadString(chinese() ? ids::text::aboutCaption.chinese : ids::text::aboutCaption.english,
+                 caption, 32),
+      0);
   bool compared = false;
   onWindowMessage = [&](unsigned id) {
     if (id != msg::user + 8) return;

@@ -7,6 +7,7 @@
 #include "board/go_board.h"
 #include "platform/core/system.h"
 #include "platform/headless/headless.h"
+#include "resources/settings_key.h"
 #include "shell/shell.h"
 
 namespace {
@@ -30,8 +31,8 @@ TEST(Shell, TypedNumbersSaturateInsteadOfWrapping) {
 }
 
 std::string settingsWith(const char* value) {
-  return std::string("[HKEY_CURRENT_USER\\Software\\Kelvaro\\Zandrel]\n\"CurrentProblemNo\"=") +
-         value + "\n";
+  return std::string(settings::keySection) + "\n" + settings::problemNumberName + "=" + value +
+         "\n";
 }
 
 TEST(Shell, SavedNumberBelowOneOrUnreadableReadsAsOne) {
