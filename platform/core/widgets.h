@@ -1,5 +1,6 @@
-// Between the window core (window.cpp) and the widgets it hosts (widgets.cpp): the menu bar, its
-// popup, dialogs and message boxes. Positions are device pixels.
+// Between the window core (window.cpp) and the widgets it hosts: the menu bar and its popup
+// (menu_bar.cpp), dialogs and message boxes (dialogs.cpp), with the input routed to them by
+// widgets.cpp. Positions are device pixels.
 #pragma once
 
 #include "platform/core/surface.h"
@@ -25,7 +26,7 @@ enum class ModalEnd { finished, idle, quit };
 // (finished), no input can come any more (idle), or a quit is taken (quit; it stays pending).
 ModalEnd runModalLoop(bool (*finished)());
 
-// ---- provided by widgets.cpp ----
+// ---- provided by the widgets ----
 
 // Pixels at the bottom of the screen taken by a shown menu bar.
 int menuBarReserved();
@@ -46,14 +47,5 @@ void redrawWidgets();
 void redrawOverlays(const Rect& area);
 // Forgets every widget (tests and tools that run several sessions).
 void resetWidgets();
-
-// One line of wrapped text: `length` characters from `start`.
-struct TextLine {
-  int start;
-  int length;
-};
-// Breaks text ("\n" ends a line) into lines at most `width` pixels wide, at spaces and between
-// Chinese characters. Returns the number of lines; the first `capacity` are stored.
-int wrapText(const char16_t* text, int width, TextLine* lines, int capacity);
 
 }  // namespace platform::core

@@ -11,6 +11,7 @@
 #include "platform/core/glyphs.h"
 #include "platform/core/system.h"
 #include "platform/core/text.h"
+#include "platform/core/text_wrap.h"
 #include "platform/core/widgets.h"
 #include "platform/headless/headless.h"
 #include "platform/platform.h"
