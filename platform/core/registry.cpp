@@ -6,8 +6,7 @@
 //
 // Reading forgives everything: a line it does not understand reads as missing. Writing changes
 // only the lines of the values written (or adds them, and their section) and keeps every other
-// byte. The single-instance claim lives here too: like the settings, it is state the system keeps
-// beyond one run of one copy of the program.
+// byte.
 #include "platform/platform.h"
 
 #include <cstdio>
@@ -41,10 +40,6 @@ struct KeyObject {
   int sectionLength;
   PendingValue pending[8];
   int pendingCount;
-};
-
-struct MutexObject {
-  bool owns;
 };
 
 namespace {
@@ -487,12 +482,6 @@ bool store(const KeyObject& key) {
   return true;
 }
 
-// ---- single instance ----
-
-MutexObject owningMutex{true};
-MutexObject otherMutex{false};
-int owningHandles = 0;
-
 }  // namespace
 
 bool openKey(const char16_t* path, Key& key) {
@@ -568,27 +557,6 @@ bool closeKey(Key key) {
   bool ok = !k->writable || store(*k);
   k->used = false;
   return ok;
-}
-
-Mutex createNamedMutex(const char16_t* name, bool& alreadyExisted) {
-  alreadyExisted = false;
-  if (name == nullptr || name[0] == 0) return nullptr;
-  switch (host::claimInstance(name)) {
-    case host::InstanceClaim::claimed:
-      ++owningHandles;
-      return &owningMutex;
-    case host::InstanceClaim::heldByAnother:
-      alreadyExisted = true;
-      return &otherMutex;
-    case host::InstanceClaim::failed:
-      break;
-  }
-  return nullptr;
-}
-
-void closeHandle(Mutex mutex) {
-  if (mutex != &owningMutex || owningHandles == 0) return;
-  if (--owningHandles == 0) host::releaseInstance();
 }
 
 }  // namespace platform

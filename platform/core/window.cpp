@@ -1,6 +1,5 @@
 // The main window, the message queue, painting and the top bar, for every host.
 #include <cstdint>
-#include <vector>
 
 #include "platform/core/framebuffer.h"
 #include "platform/core/surface.h"
@@ -36,7 +35,6 @@ struct ClassRecord {
 };
 
 bool started = false;
-std::vector<std::uint32_t> pixelStore;
 int screenW = 0, screenH = 0;
 
 ClassRecord windowClass{};
@@ -102,7 +100,7 @@ SurfaceObject* acquireSurface(int originX, int originY) {
   if (!started) return nullptr;
   for (SurfaceObject& s : surfaces) {
     if (!s.inUse) {
-      s.reset(pixelStore.data(), screenW, screenH, originX, originY);
+      s.reset(core::framebufferPixels(), screenW, screenH, originX, originY);
       return &s;
     }
   }
@@ -112,7 +110,7 @@ SurfaceObject* acquireSurface(int originX, int originY) {
 void presentAndRelease(SurfaceObject* surface) {
   if (surface == nullptr) return;
   if (!rectEmpty(surface->touched))
-    host::present(pixelStore.data(), screenW, screenH, surface->touched);
+    host::present(core::framebufferPixels(), screenW, screenH, surface->touched);
   surface->inUse = false;
 }
 
@@ -124,7 +122,7 @@ void releaseClientSurface(SurfaceObject* surface) {
   surface->inUse = false;
   if (rectEmpty(touched)) return;
   core::redrawOverlays(touched);
-  host::present(pixelStore.data(), screenW, screenH, touched);
+  host::present(core::framebufferPixels(), screenW, screenH, touched);
 }
 
 void drawTopBar() {
@@ -242,7 +240,7 @@ void translateInput(const host::InputEvent& e) {
       drawTopBar();
       core::redrawWidgets();
       if (mainWindow.alive) invalidateRect(&mainWindow, nullptr, false);
-      host::present(pixelStore.data(), screenW, screenH, screenRect());
+      host::present(core::framebufferPixels(), screenW, screenH, screenRect());
       break;
     case host::EventKind::activate:
       if (mainWindow.alive)
@@ -348,26 +346,14 @@ ModalEnd runModalLoop(bool (*finished)()) {
 
 }  // namespace core
 
-namespace framebuffer {
-const std::uint32_t* pixels() {
-  return started ? pixelStore.data() : nullptr;
-}
-int width() {
-  return screenW;
-}
-int height() {
-  return screenH;
-}
-}  // namespace framebuffer
-
 bool start() {
   if (started) return true;
   screenW = screenWidth();
   screenH = screenHeight();
-  pixelStore.assign(static_cast<std::size_t>(screenW) * static_cast<std::size_t>(screenH),
-                    rgb(0, 0, 0));
+  core::createFramebuffer(screenW, screenH, rgb(0, 0, 0));
   if (!host::start(screenW, screenH)) return false;
   started = true;
+  core::setFramebufferShown(true);
   drawTopBar();
   return true;
 }
@@ -384,7 +370,7 @@ void resetState() {
   stroke = StrokeTarget::none;
   for (SurfaceObject& s : surfaces) s.inUse = false;
   if (started) {
-    for (std::uint32_t& p : pixelStore) p = rgb(0, 0, 0);
+    core::fillFramebuffer(rgb(0, 0, 0));
     drawTopBar();
   }
 }
