@@ -24,11 +24,13 @@ run: deps build
 	./$(BUILD)/zandrel
 
 # Everything, then the unit and render tests again with the sanitizers (the end-to-end cases,
-# which test the desktop program, run once).
+# which test the desktop program, run once). The sanitizer build takes the generated sources from
+# $(BUILD) and builds only what those tests run (the target sanitizer_tests).
 test: deps build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
-	@cmake -S . -B $(ASAN_BUILD) $(CMAKE_FLAGS) "-DCMAKE_CXX_FLAGS=$(SANITIZE)" > /dev/null
-	@$(SANITIZER_ENV) cmake --build $(ASAN_BUILD) -j $(JOBS)
+	@cmake -S . -B $(ASAN_BUILD) $(CMAKE_FLAGS) "-DCMAKE_CXX_FLAGS=$(SANITIZE)" \
+	  -DZANDREL_GENERATED_FROM=$(abspath $(BUILD)) > /dev/null
+	@$(SANITIZER_ENV) cmake --build $(ASAN_BUILD) -j $(JOBS) --target sanitizer_tests
 	cd $(ASAN_BUILD) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS) -L 'unit|render'
 
 bench: deps build

@@ -1,5 +1,6 @@
-// The record decoder and reader on random input. Built with AddressSanitizer and UBSan: every
-// buffer here is exactly as long as the input, so one read or write outside it stops the test.
+// The record decoder and reader on random input. Every buffer here is exactly as long as the
+// input, so in the sanitizer build of `make test` (AddressSanitizer and UBSan) one read or write
+// outside it stops the test.
 // Overflows inside the game object escape the sanitizer; the fields around the texts are
 // watched instead.
 #include <gtest/gtest.h>
