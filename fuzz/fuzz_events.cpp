@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   start.audio = (header & 0x20) == 0;
   play::Session session(start);
   std::string failure = session.begin();
-  if (failure.empty()) failure = play::checkInvariants(goBoard);
+  if (failure.empty()) failure = checkConsistency(goBoard);
   if (!failure.empty()) fuzz::broken("start-up: " + failure);
   fuzz::playAll(session, in);
   return 0;

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "board/consistency.h"
+#include "tools/check/screen_check.h"
 #include "tools/play_session.h"
 
 namespace fuzz {
@@ -163,7 +165,9 @@ inline void playAll(play::Session& session, Input& in) {
   while (!in.empty()) {
     const play::Event e = event(in);
     std::string failure = session.apply(e);
-    if (failure.empty()) failure = play::checkInvariants(goBoard);
+    if (failure.empty()) failure = checkConsistency(goBoard);
+    // After a quit the program has ended: what its last moments left unpainted stays so.
+    if (failure.empty() && session.running()) failure = checkScreenMatchesRepaint(goBoard);
     if (!failure.empty()) broken(play::describe(e) + ": " + failure);
   }
   platform::headless::takeRecord();

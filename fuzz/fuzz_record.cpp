@@ -138,13 +138,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   failure = session.run();
-  if (failure.empty()) failure = play::checkInvariants(b);
+  if (failure.empty()) failure = checkConsistency(b);
   if (!failure.empty()) fuzz::broken("opening: " + failure);
   // A few moves on it: the input's bytes until a command opens another problem.
   for (int moves = 0; moves < 64 && !in.empty() && session.running(); ++moves) {
     const play::Event e = move(in);
     failure = session.apply(e);
-    if (failure.empty()) failure = play::checkInvariants(b);
+    if (failure.empty()) failure = checkConsistency(b);
     if (!failure.empty()) fuzz::broken(play::describe(e) + ": " + failure);
   }
   platform::headless::takeRecord();

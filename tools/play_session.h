@@ -1,7 +1,7 @@
 // The program on the headless host, for every harness that plays it (the script runner, the soak,
 // the fuzz targets, the tests): input events of every kind the player can give, the program's own
-// loop run until idle after each (shell::runUntilIdle), a new run after a quit, and the game
-// object's invariants. Header-only, so each tool takes it with nothing more to link.
+// loop run until idle after each (shell::runUntilIdle), and a new run after a quit. Header-only,
+// so each tool takes it with nothing more to link.
 #pragma once
 
 #include <cstdint>
@@ -82,94 +82,6 @@ inline std::string describe(const Event& e) {
       return "activate " + std::to_string(e.code);
   }
   return "?";
-}
-
-// What is wrong with the game object's state, or "" when nothing is.
-inline std::string checkInvariants(const GoBoard& b) {
-  char text[160];
-  const std::size_t recorded = strnlen(b.history, historyCapacity);
-  if (recorded == static_cast<std::size_t>(historyCapacity)) return "history is not terminated";
-  if (recorded % 2 != 0) return "history \"" + std::string(b.history) + "\" ends in half a move";
-  if (b.moveNumber - 1 != static_cast<int>(recorded / 2)) {
-    std::snprintf(text, sizeof text, "moveNumber %d but history holds %d moves", b.moveNumber,
-                  static_cast<int>(recorded / 2));
-    return text;
-  }
-  if (b.columnsShown < 0 || b.columnsShown > 19 || b.rowsShown < 0 || b.rowsShown > 19) {
-    std::snprintf(text, sizeof text, "%d x %d points shown", b.columnsShown, b.rowsShown);
-    return text;
-  }
-  for (int c = 0; c < boardArraySize; ++c)
-    for (int r = 0; r < boardArraySize; ++r) {
-      const bool shown = b.onShownBoard(c, r);
-      const int cell = b.cells[c][r];
-      if (shown ? cell < -1 || cell > 1 : cell != 0) {
-        std::snprintf(text, sizeof text, "cell (%d, %d) %s holds %d", c, r,
-                      shown ? "on the board" : "off the shown board", cell);
-        return text;
-      }
-      if ((cell == 0) != (b.groupLabel[c][r] == 0)) {
-        std::snprintf(text, sizeof text, "cell (%d, %d) holds %d but has label %d", c, r, cell,
-                      b.groupLabel[c][r]);
-        return text;
-      }
-    }
-  // The chains from scratch; labels must give the same partition.
-  int chain[boardArraySize][boardArraySize] = {};
-  int chainLabel[boardArraySize * boardArraySize] = {};
-  int chains = 0;
-  for (int c = 1; c <= b.columnsShown; ++c)
-    for (int r = 1; r <= b.rowsShown; ++r) {
-      if (b.cells[c][r] == 0 || chain[c][r] != 0) continue;
-      const int id = ++chains;
-      chainLabel[id] = b.groupLabel[c][r];
-      BoardPoint todo[boardArraySize * boardArraySize];
-      int count = 0;
-      todo[count++] = BoardPoint{c, r};
-      chain[c][r] = id;
-      while (count > 0) {
-        const BoardPoint p = todo[--count];
-        if (b.groupLabel[p.column][p.row] != chainLabel[id]) {
-          std::snprintf(text, sizeof text,
-                        "the chain of (%d, %d) carries labels %d and %d (at (%d, %d))", c, r,
-                        chainLabel[id], b.groupLabel[p.column][p.row], p.column, p.row);
-          return text;
-        }
-        const BoardPoint next[4] = {{p.column - 1, p.row},
-                                    {p.column + 1, p.row},
-                                    {p.column, p.row - 1},
-                                    {p.column, p.row + 1}};
-        for (const BoardPoint& q : next)
-          if (b.onShownBoard(q.column, q.row) && chain[q.column][q.row] == 0 &&
-              b.cells[q.column][q.row] == b.cells[c][r]) {
-            chain[q.column][q.row] = id;
-            todo[count++] = q;
-          }
-      }
-      for (int other = 1; other < id; ++other)
-        if (chainLabel[other] == chainLabel[id]) {
-          std::snprintf(text, sizeof text, "two chains share label %d, one at (%d, %d)",
-                        chainLabel[id], c, r);
-          return text;
-        }
-    }
-  const bool nodeIndexed =
-      b.nodeCount == 0 ? b.currentNode == 0 : b.currentNode >= 0 && b.currentNode < b.nodeCount;
-  if (b.nodeCount < 0 || b.nodeCount > maxTreeNodes - 2 || !nodeIndexed) {
-    std::snprintf(text, sizeof text, "currentNode %d with %d nodes indexed", b.currentNode,
-                  b.nodeCount);
-    return text;
-  }
-  if (b.currentDepth != b.nodeDepth[b.currentNode]) {
-    std::snprintf(text, sizeof text, "currentDepth %d but node %d is at depth %d", b.currentDepth,
-                  b.currentNode, b.nodeDepth[b.currentNode]);
-    return text;
-  }
-  if (b.problemLoaded != 0 && (b.problemNumber < 1 || b.problemNumber > catalogueSize)) {
-    std::snprintf(text, sizeof text, "problem %d is open", b.problemNumber);
-    return text;
-  }
-  return "";
 }
 
 // A source of answers for modal boxes, asked when a box waits for input and none is queued.

@@ -1,6 +1,7 @@
 // zandrel-soak [EVENTS] [SEED]: plays random events on the headless host (virtual clock) over all
-// the catalogue's problems and checks the game object after every one. Exits 1 at the first
-// broken invariant, naming the event that broke it and how to replay the run.
+// the catalogue's problems and checks after every one the game object's consistency
+// (checkConsistency) and the screen against a full repaint (checkScreenMatchesRepaint). Exits 1
+// at the first fault, naming the event that showed it and how to replay the run.
 #include <chrono>
 #include <cinttypes>
 #include <cstdint>
@@ -9,6 +10,8 @@
 #include <cstring>
 #include <string>
 
+#include "board/consistency.h"
+#include "tools/check/screen_check.h"
 #include "tools/play_session.h"
 
 namespace {
@@ -205,7 +208,9 @@ int main(int argc, char** argv) {
   for (std::uint64_t i = 0; failure.empty() && i < events; ++i) {
     const play::Event e = randomEvent(random);
     failure = session.apply(e);
-    if (failure.empty()) failure = play::checkInvariants(goBoard);
+    if (failure.empty()) failure = checkConsistency(goBoard);
+    // After a quit the program has ended: what its last moments left unpainted stays so.
+    if (failure.empty() && session.running()) failure = checkScreenMatchesRepaint(goBoard);
     // What the host recorded is not looked at; dropping it keeps the run's memory flat.
     platform::headless::takeRecord();
     if (!failure.empty()) {

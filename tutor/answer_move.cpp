@@ -102,7 +102,8 @@ void GoBoard::moveMarker(int column, int row) {
   markedPoint = BoardPoint{column, row};
   platform::Surface surface = platform::getWindowSurface(mainWindow);
   if (surface == nullptr) return;
-  drawPoint(surface, old.column, old.row);
+  // A marker left from a larger board may stand beyond this one: nothing of it is shown there.
+  if (onShownBoard(old.column, old.row)) drawPoint(surface, old.column, old.row);
   drawMarker(surface);
   platform::releaseWindowSurface(mainWindow, surface);
 }
