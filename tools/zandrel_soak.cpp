@@ -104,7 +104,49 @@ play::Event pixelEvent(Random& random, play::Kind kind) {
   return e;
 }
 
+// Random events seldom fill a board: now and then a stretch of play on the points alone, in free
+// play, so that the rules' rarer moves (suicide, ko, captures along the edges) come up often.
+int stretchLeft = 0;
+
+play::Event stretchEvent(Random& random) {
+  --stretchLeft;
+  // Into free play at the start, mostly back to solving at the end.
+  const bool wanted = stretchLeft > 0 || random.chance(30);
+  if ((goBoard.freePlay != 0) != wanted && goBoard.problemLoaded != 0 && random.chance(50)) {
+    play::Event e;
+    e.kind = play::Kind::command;
+    e.code = ids::command::mode;
+    return e;
+  }
+  if (goBoard.columnsShown < 1 || goBoard.rowsShown < 1) return boardTap(random);
+  // The point of a single stone just taken: playing there at once tries the ko.
+  static int before[boardArraySize][boardArraySize], now[boardArraySize][boardArraySize];
+  std::memcpy(before, now, sizeof now);
+  std::memcpy(now, goBoard.cells, sizeof now);
+  int column = random.between(1, goBoard.columnsShown);
+  int row = random.between(1, goBoard.rowsShown);
+  if (goBoard.lastCaptureCount == 1 && random.chance(60))
+    for (int c = 1; c <= goBoard.columnsShown; ++c)
+      for (int r = 1; r <= goBoard.rowsShown; ++r)
+        if (now[c][r] == empty && before[c][r] != empty &&
+            (c != goBoard.lastMove.column || r != goBoard.lastMove.row)) {
+          column = c;
+          row = r;
+        }
+  // On the point itself: a stretch is for the rules, not for the hit test.
+  play::Event e;
+  e.kind = play::Kind::tap;
+  e.x = goBoard.columnToX(column);
+  e.y = goBoard.rowToY(row) + platform::topBarHeight;
+  return e;
+}
+
 play::Event randomEvent(Random& random) {
+  if (stretchLeft > 0) return stretchEvent(random);
+  if (random.chance(2)) {
+    stretchLeft = random.between(20, 120);
+    return stretchEvent(random);
+  }
   play::Event e;
   const int roll = random.below(100);
   if (roll < 34) return boardTap(random);
