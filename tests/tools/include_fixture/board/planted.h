@@ -1,0 +1,3 @@
+// Planted: the game includes SDL.
+#pragma once
+#include <SDL2/SDL.h>

@@ -1,0 +1,3 @@
+// Planted: the shell includes a POSIX header and a host.
+#include <sys/stat.h>
+#include "platform/headless/headless.h"

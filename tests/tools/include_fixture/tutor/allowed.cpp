@@ -1,0 +1,4 @@
+// Allowed: the platform surface and the standard library.
+#include <cstdio>
+
+#include "platform/platform.h"
