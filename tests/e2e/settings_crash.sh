@@ -64,6 +64,11 @@ last=1 rounds=300 during=0 torn=0
 for round in $(seq $rounds); do
   "$helper" loop $((last + 1)) >"$outdir/loop.out" 2>"$outdir/loop.err" &
   pid=$!
+  # Timed from the helper's start, not its launch, which a busy machine may hold up.
+  for _ in $(seq 2000); do
+    grep -q ready "$outdir/loop.err" 2>/dev/null && break
+    sleep 0.001
+  done
   # Anywhere from before the first save to some dozens of saves in.
   sleep "$(printf '0.%03d' $((RANDOM % 25)))"
   kill -9 "$pid" 2>/dev/null

@@ -2,6 +2,7 @@
 // for settings_crash.sh:
 //
 //   loop FIRST   saves FIRST, FIRST + 1, ... until killed; prints each number once it is saved
+//                (and "ready" on stderr before the first save)
 //   save N       saves N once, then prints the number the program reads back
 //   read         prints the stored number, or "missing" when none can be read
 #include <cstdint>
@@ -53,6 +54,9 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (std::strcmp(argv[1], "loop") != 0) return usage();
+  // Up and about to save: the test times its kill from here, whatever the machine's load.
+  std::fprintf(stderr, "ready\n");
+  std::fflush(stderr);
   for (;; ++n) {
     goBoard.problemNumber = n;
     shell::saveCurrentProblemNumber();
