@@ -5,6 +5,8 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZANDREL_WERROR=ON
 # The second build of `make test`: the unit and render tests under AddressSanitizer and UBSan.
 ASAN_BUILD ?= build-asan
 SANITIZE ?= -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer
+# Line tables are enough for the sanitizers' reports, and much quicker to build than full debug info.
+SANITIZE_OPTIMIZE ?= -O2 -g1
 SANITIZER_ENV = LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan_suppressions.txt
 
 .PHONY: all deps configure build run test bench bench-check clean web fuzz
@@ -29,6 +31,7 @@ run: deps build
 test: deps build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	@cmake -S . -B $(ASAN_BUILD) $(CMAKE_FLAGS) "-DCMAKE_CXX_FLAGS=$(SANITIZE)" \
+	  "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=$(SANITIZE_OPTIMIZE)" \
 	  -DZANDREL_GENERATED_FROM=$(abspath $(BUILD)) > /dev/null
 	@$(SANITIZER_ENV) cmake --build $(ASAN_BUILD) -j $(JOBS) --target sanitizer_tests
 	cd $(ASAN_BUILD) && $(SANITIZER_ENV) ctest --output-on-failure -j $(JOBS) -L 'unit|render'
