@@ -287,6 +287,9 @@ std::string checkWalk(const GoBoard& b, int moves) {
                     moves - depth, depth);
     if (moves == depth + 1 && b.offTree == 0)
       return format("a move beyond the walk (depth %d) but not off the tree", depth);
+    if (moves == depth && b.offTree != 0)
+      return format("off the tree, but the history holds no move beyond the walk (depth %d)",
+                    depth);
   }
   return "";
 }

@@ -14,7 +14,7 @@
 //   move in the history is legal by them;
 // - every chain has a liberty, and the labels give exactly the chains;
 // - the solution-tree walk agrees with the history: the moves from the root to currentNode are the
-//   first moves of the history, followed by one move off the tree at most while solving;
+//   first moves of the history, followed while solving by one move exactly when off the tree;
 // - the verdict flags agree with the walk (a solved problem stands on a correct leaf, a waiting
 //   variation on a branch above the walk).
 std::string checkConsistency(const GoBoard& board);

@@ -41,6 +41,9 @@ void GoBoard::takeBack() {
 void GoBoard::nextVariation() {
   platform::postMessage(mainWindow, notifyProblemOpened, 0, 0);
   clearBanner();
+  // The walk goes back onto the tree: a failure off it (a pass after "Good") is over.
+  offTree = 0;
+  failed = 0;
   eraseMarker();
   while (currentDepth > nodeDepth[branchNode] && currentNode != branchNode && canTakeBack()) {
     takeBackOne();

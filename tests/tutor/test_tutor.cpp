@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "board/consistency.h"
 #include "board/go_board.h"
 #include "platform/core/framebuffer.h"
 #include "platform/core/system.h"
@@ -217,6 +218,34 @@ class Tutor : public ::testing::Test {
 };
 
 // ---- verdicts ----
+
+// "Good" after the opponent's reply, Black to move: node 4 (5, 5) ends the first line, and the
+// other reply, node 5 (1, 3), waits.
+constexpr const char* goodAfterAReply = "00000~1BB0 ~2CC0 ~3DD0 ~4EE1 ~2AC0 ~3BD1 ~";
+
+TEST_F(Tutor, NextVariationAfterAPassOffTheTreeLeavesNoFailureBehind) {
+  open(" |", goodAfterAReply);
+  tap(2, 2);
+  tap(4, 4);
+  seen();
+  ASSERT_EQ(bannerText(), u"Good");
+  goBoard.answerMove(PassPoint.column, PassPoint.row);  // "Pass": off the tree
+  seen();
+  ASSERT_EQ(goBoard.offTree, 1);
+  ASSERT_EQ(goBoard.failed, 1);
+
+  goBoard.nextVariation();
+  seen();
+  EXPECT_STREQ(goBoard.history, "BBAC");
+  EXPECT_EQ(goBoard.offTree, 0);
+  EXPECT_EQ(goBoard.failed, 0);
+  EXPECT_EQ(checkConsistency(goBoard), "");
+  goBoard.showHint();
+  seen();
+  EXPECT_STREQ(goBoard.history, "BBAC") << "the hint kept the variation's reply";
+  EXPECT_EQ(goBoard.markedPoint.column, 2) << "the hint marks the answer (2, 4)";
+  EXPECT_EQ(goBoard.markedPoint.row, 4);
+}
 
 TEST_F(Tutor, TwoRepliesGiveGoodThenTheNextVariationThenSuccessAndARestartForgets) {
   open(" |", twoReplies);
