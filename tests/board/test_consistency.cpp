@@ -127,9 +127,19 @@ TEST(Consistency, TheRulesOfTheReplayAreItsOwn) {
   }
 
   GoBoard surrounded;
-  // A setup stone in the corner with no liberty: no move can have made it.
+  // A record may set up a stone without a liberty: the rules take it at White's next stone.
   open(surrounded, "AA BAAB|");
-  EXPECT_EQ(checkConsistency(surrounded), "the chain of (1, 1) has no liberty");
+  surrounded.freePlay = 1;
+  EXPECT_EQ(checkConsistency(surrounded), "") << "as the record set it up";
+  ASSERT_TRUE(surrounded.playMove(6, 6, false));
+  ASSERT_TRUE(surrounded.playMove(5, 5, false));
+  EXPECT_EQ(surrounded.cells[1][1], empty) << "taken by White's stone";
+  EXPECT_EQ(checkConsistency(surrounded), "");
+  // Left standing, a move later, it is a fault.
+  surrounded.cells[1][1] = black;
+  surrounded.labelStone(black, 1, 1);
+  EXPECT_NE(checkConsistency(surrounded).find("(1, 1) holds 1"), std::string::npos)
+      << checkConsistency(surrounded);
 
   GoBoard open19;
   // Beyond the shown board the region is open: a stone on its edge keeps those liberties.
